@@ -1,0 +1,69 @@
+// The splash window: exactly the size of its bitmap, top-left on the screen; once shown it
+// opens the modal setup dialog.
+#include "app/splash.h"
+
+#include "app/app_globals.h"
+#include "app/setup_dialog.h"
+#include "resources/resource_ids.h"
+#include "skin/bitmap.h"
+#include "skin/gdi_guards.h"
+
+namespace {
+constexpr const char* SplashBitmapName = "LDSETUP";
+
+LRESULT OnSplashCreate(HWND window) {
+    BitmapHandle bitmap(LoadBitmapA(AppInstance, SplashBitmapName));
+    FitWindowToBitmap(window, bitmap.get());
+    return 0;
+}
+
+LRESULT OnSplashPaint(HWND window) {
+    PaintDc paint(window);
+    // Loaded for every paint and freed after it, like every bitmap of the program.
+    BitmapHandle bitmap(LoadBitmapA(AppInstance, SplashBitmapName));
+    DrawBitmap(paint.get(), bitmap.get(), 0, 0);
+    return 0;
+}
+
+LRESULT OnSplashShow(HWND window, BOOL shown) {
+    // Posted, so the dialog opens only after the splash has been painted.
+    if (shown)
+        PostMessageA(window, WM_START_SETUP, START_SETUP_CODE, 0);
+    return 0;
+}
+
+LRESULT OnStartSetup(WPARAM code) {
+    if (code == START_SETUP_CODE)
+        DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_SETUP), SplashWindow, SetupDlgProc, 0);
+    return 0;
+}
+} // namespace
+
+LRESULT CALLBACK SplashWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return OnSplashCreate(window);
+    case WM_PAINT: return OnSplashPaint(window);
+    case WM_CLOSE:
+        DestroyWindow(window);
+        PostQuitMessage(0);
+        return 0;
+    case WM_SHOWWINDOW: return OnSplashShow(window, static_cast<BOOL>(wParam));
+    case WM_MOVE:
+    case WM_SIZE: return 0;
+    case WM_START_SETUP: return OnStartSetup(wParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RegisterSplashClass(HINSTANCE instance) {
+    WNDCLASSA splashClass = {};
+    splashClass.style = CS_HREDRAW | CS_VREDRAW;
+    splashClass.lpfnWndProc = SplashWndProc;
+    splashClass.hInstance = instance;
+    splashClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    splashClass.hIcon = LoadIconA(instance, "ldsetup");
+    // Owned by the class for the life of the process.
+    splashClass.hbrBackground = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    splashClass.lpszClassName = AppCaption.data();
+    return RegisterClassA(&splashClass) != 0;
+}

@@ -1,0 +1,99 @@
+# Sourced by the scripts that run Windows programs: a build-local Wine prefix and Xvfb display.
+# Needs LUDRA_BUILD_DIR. Provides ludra_wine_ready (boots once) and the variables below.
+
+WINE64=/usr/lib/wine/wine64
+WINESERVER64=/usr/lib/wine/wineserver64
+
+export WINEPREFIX="$LUDRA_BUILD_DIR/wineprefix"
+export WINEDEBUG=-all
+# No Mono/Gecko prompts; no .desktop files written onto the host for our shortcuts.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# The ANSI code page follows the locale: C.UTF-8 gives 1252, as on an Italian Windows.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# A private home: the prefix's Desktop would otherwise be a link to the user's own.
+export HOME="$LUDRA_BUILD_DIR/winehome"
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
+
+ludra_lock="$LUDRA_BUILD_DIR/.wine.lock"
+
+# Starts the build's Xvfb (1024x768x24 unless LUDRA_SCREEN says otherwise) unless it runs.
+ludra_start_xvfb() {
+    local screen="${LUDRA_SCREEN:-1024x768x24}"
+    local tag="${screen//x/_}"
+    local pidfile="$LUDRA_BUILD_DIR/xvfb-$tag.pid" numfile="$LUDRA_BUILD_DIR/xvfb-$tag.display"
+    if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null && [ -s "$numfile" ]; then
+        echo ":$(cat "$numfile")"
+        return 0
+    fi
+    rm -f "$numfile"
+    local fifo="$LUDRA_BUILD_DIR/xvfb-$tag.fd"
+    rm -f "$fifo"
+    setsid Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -nolisten unix_abstract >/dev/null 2>&1 3>"$numfile" </dev/null &
+    echo $! >"$pidfile"
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$numfile" ] && break
+        sleep 0.1
+    done
+    [ -s "$numfile" ] || { echo "Xvfb did not start" >&2; return 1; }
+    echo ":$(tr -d '\n' <"$numfile")"
+}
+
+# Chooses the display: LUDRA_DISPLAY if given, else the build's own Xvfb.
+# A wineserver that serves another display is stopped first, or its windows never appear.
+ludra_select_display() {
+    local display
+    if [ -n "${LUDRA_DISPLAY:-}" ]; then
+        display="$LUDRA_DISPLAY"
+    else
+        display=$(ludra_start_xvfb) || return 1
+    fi
+    export DISPLAY="$display"
+    local last="$LUDRA_BUILD_DIR/wineserver.display"
+    if [ -f "$last" ] && [ "$(cat "$last")" != "$DISPLAY" ]; then
+        "$WINESERVER64" -k >/dev/null 2>&1 </dev/null || true
+        "$WINESERVER64" -w >/dev/null 2>&1 </dev/null || true
+    fi
+    echo "$DISPLAY" >"$last"
+}
+
+ludra_boot_prefix() {
+    [ -f "$WINEPREFIX/.ludra-ready" ] && return 0
+    mkdir -p "$HOME"
+    "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null
+    # Without a window manager each top-level window otherwise takes ~2 s to go away.
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    "$WINESERVER64" -w >/dev/null 2>&1 </dev/null
+    local users="$WINEPREFIX/drive_c/users" d
+    for d in "$users"/*/Desktop; do
+        [ -L "$d" ] && rm -f "$d"
+        mkdir -p "$d"
+    done
+    touch "$WINEPREFIX/.ludra-ready"
+}
+
+# Xvfb, display and prefix, once per build folder; safe for parallel callers.
+ludra_wine_ready() {
+    mkdir -p "$LUDRA_BUILD_DIR"
+    exec 9>"$ludra_lock"
+    flock 9
+    ludra_select_display && ludra_boot_prefix
+    local rc=$?
+    # The server must not inherit a caller's pipes (ctest would wait on them forever).
+    "$WINESERVER64" -p30 >/dev/null 2>&1 </dev/null || true
+    flock -u 9
+    exec 9>&-
+    return $rc
+}
+
+# Stops the prefix's wineserver and the build's Xvfb displays.
+ludra_wine_shutdown() {
+    "$WINESERVER64" -k >/dev/null 2>&1 </dev/null || true
+    local pidfile
+    for pidfile in "$LUDRA_BUILD_DIR"/xvfb-*.pid; do
+        [ -f "$pidfile" ] || continue
+        kill "$(cat "$pidfile")" 2>/dev/null || true
+        rm -f "$pidfile"
+    done
+    rm -f "$LUDRA_BUILD_DIR"/xvfb-*.display "$LUDRA_BUILD_DIR/wineserver.display"
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs one Windows executable under wine64 for ctest: build-local prefix, Xvfb display.
+# usage: wine-run.sh BUILD_DIR program.exe [arguments...]
+set -u
+LUDRA_BUILD_DIR=$1
+shift
+. "$(dirname "$0")/wine-env.sh"
+ludra_wine_ready || exit 1
+
+# Output goes through a file: Wine's background processes must not hold ctest's pipe.
+out=$(mktemp)
+"$WINE64" "$@" >"$out" 2>&1 </dev/null
+rc=$?
+cat "$out"
+rm -f "$out"
+exit $rc

@@ -1,0 +1,17 @@
+// The Program Manager conversation that creates the product's program group.
+#pragma once
+
+#include <windows.h>
+
+extern int DdeState;
+extern ATOM AppAtom;
+extern ATOM TopicAtom;
+extern HGLOBAL DdeCommandBlock;
+extern char* DdeCommandText;
+extern HWND DdeServer;
+
+void ResetProgmanConversation();
+// Broadcasts WM_DDE_INITIATE for "Progman"; the server's answer arrives during the broadcast.
+void StartProgmanConversation(HWND dialog);
+// WM_DDE_ACK of the setup dialog; returns TRUE.
+INT_PTR OnProgmanAck(HWND dialog, WPARAM wParam, LPARAM lParam);

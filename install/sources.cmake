@@ -1,0 +1,2 @@
+set(install_PORTABLE)
+set(install_WIN32 download.cpp)

@@ -1,0 +1,2 @@
+set(markup_PORTABLE)
+set(markup_WIN32 markup_walk.cpp)

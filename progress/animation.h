@@ -1,0 +1,9 @@
+// The frame-animation control: a subclassed Static driven by the AnimationSpec tag string.
+#pragma once
+
+#include <windows.h>
+
+extern UINT_PTR AnimationTimer;
+
+LRESULT CALLBACK AnimationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void DrawAnimationFrame(HWND window, const char* bitmapName);

@@ -1,0 +1,33 @@
+// The process-wide wait: owner disabled, modeless wait dialog with texts, percentage, animation
+// and Cancel, and the message pump that keeps the interface alive during long steps.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+constexpr size_t WaitTitleSize = 100;
+constexpr size_t AnimationSpecSize = 1024;
+constexpr UINT WM_ANIM_START = WM_USER + 201;
+constexpr UINT WM_ANIM_RESET = WM_USER + 202;
+constexpr COLORREF PanelColour = 0x4080FF;
+
+extern HWND WaitOwner;
+extern HINSTANCE WaitInstance;
+extern std::array<char, WaitTitleSize> WaitTitle;
+extern HWND WaitDialog;
+extern int WaitActive;
+extern int WaitCancelled;
+extern HBRUSH PanelBrush;
+extern std::array<char, AnimationSpecSize> AnimationSpec;
+
+void BeginWait(HINSTANCE instance, HWND owner, const char* title);
+void EndWait();
+int SetWaitItemText(int controlId, const char* text);
+int SetWaitStatus(const char* text);
+int SetWaitDetail(const char* text);
+int SetWaitPercent(int percent);
+// Dispatches every pending message; returns WaitCancelled (non-zero once Cancel was confirmed).
+int PumpMessages();
+
+INT_PTR CALLBACK WaitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

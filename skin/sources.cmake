@@ -1,0 +1,2 @@
+set(skin_PORTABLE)
+set(skin_WIN32 bitmap.cpp bitmap_button.cpp panel.cpp status_bar.cpp)

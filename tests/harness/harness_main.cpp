@@ -1,0 +1,2 @@
+#include "harness.h"
+int main() { return 0; }

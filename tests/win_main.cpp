@@ -1,0 +1,18 @@
+// Entry point of every Windows test executable: the process-wide handles the program's
+// WinMain would set up, then GoogleTest.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/app_globals.h"
+#include "app/strings.h"
+
+int main(int argc, char** argv) {
+    AppInstance = GetModuleHandleA(nullptr);
+    CopyBounded(AppCaption.data(), AppCaption.size(), "Ludra Setup");
+    CreateSolidBrushes();
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    DeleteSolidBrushes();
+    return result;
+}
