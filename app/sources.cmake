@@ -1,2 +1,3 @@
-set(app_PORTABLE strings.cpp)
-set(app_WIN32 app_globals.cpp screen.cpp splash.cpp setup_dialog.cpp)
+set(app_PORTABLE)
+set(app_WIN32 splash.cpp setup_dialog.cpp)
+set(app_USES globals skin progress markup install)

@@ -1,0 +1,2 @@
+// TEMPORARY placeholder until this installation step lands.
+
