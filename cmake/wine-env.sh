@@ -57,7 +57,17 @@ ludra_select_display() {
     echo "$DISPLAY" >"$last"
 }
 
+# Wine's own fonts ("MS Sans Serif", Marlett, ...) from fonts-wine: this Wine build does not find
+# them in its data folder, and without them dialogs lay out in DejaVu Sans.
+ludra_install_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -f "$fonts/marlett.ttf" ] && return 0
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/* "$fonts/"
+}
+
 ludra_boot_prefix() {
+    ludra_install_fonts
     [ -f "$WINEPREFIX/.ludra-ready" ] && return 0
     mkdir -p "$HOME"
     "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth x11-apps imagemagick
     googletest
     zip unzip curl
+    python3-pil fonts-dejavu-core
 )
 
 missing=()

@@ -1,1 +1,292 @@
+// The automation harness: drives another process's windows with ordinary window messages.
 #include "harness.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace harness {
+
+namespace {
+constexpr DWORD PollIntervalMs = 20;
+constexpr int MessageBoxTextId = 0xFFFF;
+
+struct EnumContext {
+    DWORD processId;
+    const char* className;
+    const char* caption;
+    const std::function<bool(HWND)>* accept;
+    std::vector<HWND>* found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    auto* context = reinterpret_cast<EnumContext*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != context->processId || !IsWindowVisible(window))
+        return TRUE;
+    char text[256] = {};
+    if (context->className) {
+        GetClassNameA(window, text, sizeof text);
+        if (std::strcmp(text, context->className) != 0)
+            return TRUE;
+    }
+    if (context->caption) {
+        GetWindowTextA(window, text, sizeof text);
+        if (std::strcmp(text, context->caption) != 0)
+            return TRUE;
+    }
+    if (*context->accept && !(*context->accept)(window))
+        return TRUE;
+    context->found->push_back(window);
+    return TRUE;
+}
+} // namespace
+
+Program::~Program() {
+    Kill();
+}
+
+bool Program::Start(const char* exePath, const char* workingFolder) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    char commandLine[MAX_PATH + 2] = {};
+    snprintf(commandLine, sizeof commandLine, "\"%s\"", exePath);
+    if (!CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, workingFolder, &startup, &info))
+        return false;
+    process_ = info.hProcess;
+    thread_ = info.hThread;
+    processId_ = info.dwProcessId;
+    return true;
+}
+
+bool Program::Running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    if (exitCode)
+        *exitCode = code;
+    return true;
+}
+
+void Program::Kill() {
+    if (process_) {
+        if (Running()) {
+            TerminateProcess(process_, 99);
+            WaitForSingleObject(process_, 5000);
+        }
+        CloseHandle(process_);
+        process_ = nullptr;
+    }
+    if (thread_) {
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+}
+
+std::vector<HWND> WindowsOf(DWORD processId, const char* className, const char* caption,
+                            const std::function<bool(HWND)>& accept) {
+    std::vector<HWND> found;
+    EnumContext context = {processId, className, caption, &accept, &found};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&context));
+    return found;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(PollIntervalMs);
+    }
+}
+
+HWND WaitForWindow(DWORD processId, const char* className, const char* caption,
+                   const std::function<bool(HWND)>& accept, DWORD timeoutMs) {
+    HWND result = nullptr;
+    WaitUntil(
+        [&] {
+            auto windows = WindowsOf(processId, className, caption, accept);
+            result = windows.empty() ? nullptr : windows.front();
+            return result != nullptr;
+        },
+        timeoutMs);
+    return result;
+}
+
+bool HasControl(HWND window, int controlId) {
+    return GetDlgItem(window, controlId) != nullptr;
+}
+
+bool IsMessageBox(HWND window) {
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    return std::strcmp(className, "#32770") == 0 && HasControl(window, MessageBoxTextId);
+}
+
+HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs) {
+    return WaitForWindow(
+        processId, "#32770", nullptr, [controlId](HWND w) { return !IsMessageBox(w) && HasControl(w, controlId); },
+        timeoutMs);
+}
+
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+    return WaitForWindow(processId, "#32770", nullptr, IsMessageBox, timeoutMs);
+}
+
+HWND MessageBoxWithin(DWORD processId, DWORD timeoutMs) {
+    return WaitForMessageBox(processId, timeoutMs);
+}
+
+std::string GetText(HWND window) {
+    // WM_GETTEXT works across processes (the system marshals the buffer).
+    const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+std::string GetControlText(HWND dialog, int controlId) {
+    return GetText(GetDlgItem(dialog, controlId));
+}
+
+std::string MessageBoxText(HWND box) {
+    return GetControlText(box, MessageBoxTextId);
+}
+
+bool AnswerMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+    return WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); }, timeoutMs);
+}
+
+void SetControlText(HWND dialog, int controlId, const char* text) {
+    SendMessageA(GetDlgItem(dialog, controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+bool PasteIntoControl(HWND dialog, int controlId, const char* text) {
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    const size_t size = std::strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    bool placed = false;
+    if (block) {
+        if (void* data = GlobalLock(block)) {
+            std::memcpy(data, text, size);
+            GlobalUnlock(block);
+            placed = SetClipboardData(CF_TEXT, block) != nullptr;
+        }
+        if (!placed)
+            GlobalFree(block);
+    }
+    CloseClipboard();
+    if (!placed)
+        return false;
+    HWND edit = GetDlgItem(dialog, controlId);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_PASTE, 0, 0);
+    return true;
+}
+
+void PressButton(HWND dialog, int controlId) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, controlId)));
+}
+
+HWND FocusedControl(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+void GetEditSelection(HWND edit, DWORD* start, DWORD* end) {
+    const DWORD packed = static_cast<DWORD>(SendMessageA(edit, EM_GETSEL, 0, 0));
+    *start = LOWORD(packed);
+    *end = HIWORD(packed);
+}
+
+bool SaveScreenshot(const char* path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool saved = false;
+    if (bitmap && memory) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        GdiFlush();
+        SelectObject(memory, old);
+        const DWORD rowSize = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+        const DWORD imageSize = rowSize * static_cast<DWORD>(height);
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + imageSize;
+        if (FILE* out = std::fopen(path, "wb")) {
+            saved = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                    std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+                    std::fwrite(bits, imageSize, 1, out) == 1;
+            saved = (std::fclose(out) == 0) && saved;
+        }
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    if (memory)
+        DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return saved;
+}
+
+bool FolderExists(const std::string& folder) {
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveTree(const std::string& folder) {
+    if (!FolderExists(folder))
+        return true;
+    WIN32_FIND_DATAA entry = {};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+    return !FolderExists(folder);
+}
+
+} // namespace harness

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The program's main job, end to end: builds what is missing, serves the demo package on
+# 127.0.0.1 and runs ldsetup.exe under Wine.
+#   With an X display: the program opens on it, for you to use.
+#   Without one (or with --unattended): a whole installation runs on Xvfb, driven by the
+#   harness, which prints each screen's texts and saves a screenshot of each in
+#   build/demo/screenshots/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash tools/install-deps.sh
+cmake --preset mingw-x86_64 >/dev/null
+cmake --build --preset mingw-x86_64 --target ldsetup ldharness -j"$(nproc)" >/dev/null
+
+demo="$root/build/demo"
+mkdir -p "$demo/www/Ludra47"
+python3 tools/make_demo_package.py "$demo/www/Ludra47/LD46DEMO.zip"
+
+# The x86_64 build downloads from http://127.0.0.1:18047/Ludra47/LD46DEMO.zip.
+python3 -m http.server 18047 --bind 127.0.0.1 --directory "$demo/www" >"$demo/http.log" 2>&1 &
+server=$!
+
+LUDRA_BUILD_DIR="$demo"
+. cmake/wine-env.sh
+cleanup() {
+    kill "$server" 2>/dev/null || true
+    ludra_wine_shutdown
+}
+trap cleanup EXIT
+
+for i in $(seq 1 50); do
+    curl -s -o /dev/null "http://127.0.0.1:18047/" && break
+    sleep 0.1
+done
+
+if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--unattended" ]; then
+    export LUDRA_DISPLAY="$DISPLAY"
+    ludra_wine_ready
+    echo "ldsetup.exe is running on $DISPLAY (the demo package is served on 127.0.0.1:18047)"
+    "$WINE64" "$root/build/mingw-x86_64/ldsetup.exe" </dev/null
+    echo "ldsetup.exe ended with exit code $?"
+    exit 0
+fi
+
+unset LUDRA_DISPLAY
+ludra_wine_ready
+shots="$demo/screenshots"
+rm -rf "$shots"
+mkdir -p "$shots"
+winshots="Z:${shots//\//\\}"
+set +e
+"$WINE64" "$root/build/mingw-x86_64/tests/harness/ldharness.exe" demo "$winshots" </dev/null 2>/dev/null
+rc=$?
+set -e
+for bmp in "$shots"/*.bmp; do
+    [ -f "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo "screenshots (PNG): $shots"
+ls "$shots"
+exit $rc
