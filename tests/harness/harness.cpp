@@ -46,9 +46,11 @@ Program::~Program() {
     Kill();
 }
 
-bool Program::Start(const char* exePath, const char* workingFolder) {
+bool Program::Start(const char* exePath, const char* workingFolder, WORD showCommand) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = showCommand;
     PROCESS_INFORMATION info = {};
     char commandLine[MAX_PATH + 2] = {};
     snprintf(commandLine, sizeof commandLine, "\"%s\"", exePath);
@@ -95,6 +97,17 @@ std::vector<HWND> WindowsOf(DWORD processId, const char* className, const char* 
     EnumContext context = {processId, className, caption, &accept, &found};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&context));
     return found;
+}
+
+HWND HiddenOrVisibleWindowOf(DWORD processId, const char* className) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, className, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            return window;
+    }
+    return nullptr;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -20,7 +20,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     // Starts the program with the given working folder (null: the harness's own).
-    bool Start(const char* exePath, const char* workingFolder = nullptr);
+    bool Start(const char* exePath, const char* workingFolder = nullptr, WORD showCommand = SW_SHOWNORMAL);
     // Waits for the process to end; false on time-out. The exit code is stored on success.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
     void Kill();
@@ -33,6 +33,9 @@ private:
     HANDLE thread_ = nullptr;
     DWORD processId_ = 0;
 };
+
+// A top-level window of a process by class, visible or not; null if there is none.
+HWND HiddenOrVisibleWindowOf(DWORD processId, const char* className);
 
 // Visible top-level windows of a process, optionally filtered by class, caption and predicate.
 std::vector<HWND> WindowsOf(DWORD processId, const char* className, const char* caption,

@@ -1,0 +1,305 @@
+// The zip reader on well-formed, damaged and hostile archives, and the entry-name rules.
+#include "install/zip_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+
+#include "../zip_builder.h"
+
+namespace {
+
+class StringSink : public ZipSink {
+public:
+    bool Write(const unsigned char *data, size_t size) override {
+        text.append(reinterpret_cast<const char *>(data), size);
+        return text.size() <= limit;
+    }
+    std::string text;
+    size_t limit = static_cast<size_t>(-1);
+};
+
+const unsigned char *Bytes(const std::string &archive) {
+    return reinterpret_cast<const unsigned char *>(archive.data());
+}
+
+ZipStatus ReadAll(const std::string &archive, std::vector<ZipEntry> &entries) {
+    return ReadZipDirectory(Bytes(archive), archive.size(), entries);
+}
+
+ZipStatus ExtractText(const std::string &archive, const ZipEntry &entry, std::string &text) {
+    StringSink sink;
+    const ZipStatus status = ExtractZipEntry(Bytes(archive), archive.size(), entry, sink);
+    text = sink.text;
+    return status;
+}
+
+std::string Repeated(const std::string &piece, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i)
+        text += piece + std::to_string(i % 97);
+    return text;
+}
+
+// The only entry of an archive of one entry; fails the test when the directory is unreadable.
+ZipStatus ExtractSingle(const std::string &archive, std::string &text) {
+    std::vector<ZipEntry> entries;
+    const ZipStatus listed = ReadAll(archive, entries);
+    if (listed != ZipStatus::Ok)
+        return listed;
+    EXPECT_EQ(entries.size(), 1u);
+    return ExtractText(archive, entries.at(0), text);
+}
+
+TEST(ZipReader, ListsEntriesInDirectoryOrderWithFoldersMarked) {
+    ZipBuilder::Options utf8;
+    utf8.extraFlags = 0x0800;
+    const std::string archive = ZipBuilder()
+                                    .AddDirectory("DOC/")
+                                    .Add("DOC/MANUALE.TXT", "manuale", ZipBuilder::Stored)
+                                    .Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n", ZipBuilder::Deflated)
+                                    .Add("caff\xc3\xa8.txt", "x", ZipBuilder::Stored, utf8)
+                                    .Build("a comment at the end");
+    std::vector<ZipEntry> entries;
+    ASSERT_EQ(ReadAll(archive, entries), ZipStatus::Ok);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].name, "DOC/");
+    EXPECT_TRUE(entries[0].isDirectory);
+    EXPECT_EQ(entries[1].name, "DOC/MANUALE.TXT");
+    EXPECT_FALSE(entries[1].isDirectory);
+    EXPECT_EQ(entries[2].method, 8);
+    EXPECT_EQ(entries[2].uncompressedSize, 20u);
+    EXPECT_FALSE(entries[2].nameIsUtf8);
+    EXPECT_TRUE(entries[3].nameIsUtf8);
+}
+
+TEST(ZipReader, ExtractsStoredDeflatedAndDescriptorEntriesExactly) {
+    const std::string big = Repeated("LUDRA 4.7 ", 20000); // several output chunks
+    ZipBuilder::Options descriptor;
+    descriptor.dataDescriptor = true;
+    ZipBuilder::Options bareDescriptor = descriptor;
+    bareDescriptor.descriptorSignature = false;
+    const std::string archive = ZipBuilder()
+                                    .Add("stored.txt", "stored text", ZipBuilder::Stored)
+                                    .Add("big.txt", big, ZipBuilder::Deflated)
+                                    .Add("described.txt", big, ZipBuilder::Deflated, descriptor)
+                                    .Add("bare.txt", "no signature", ZipBuilder::Stored, bareDescriptor)
+                                    .Add("empty.txt", "", ZipBuilder::Deflated)
+                                    .Build();
+    std::vector<ZipEntry> entries;
+    ASSERT_EQ(ReadAll(archive, entries), ZipStatus::Ok);
+    ASSERT_EQ(entries.size(), 5u);
+    const std::string expected[] = {"stored text", big, big, "no signature", ""};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string text;
+        EXPECT_EQ(ExtractText(archive, entries[i], text), ZipStatus::Ok) << entries[i].name;
+        EXPECT_EQ(text, expected[i]) << entries[i].name;
+    }
+}
+
+TEST(ZipReader, EmptyArchiveHasNoEntries) {
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadAll(ZipBuilder().Build(), entries), ZipStatus::Ok);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(ReadAll(ZipBuilder().Build(std::string(300, 'c')), entries), ZipStatus::Ok);
+    EXPECT_TRUE(entries.empty());
+}
+
+TEST(ZipReader, WhatIsNoArchiveIsRejected) {
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadZipDirectory(nullptr, 0, entries), ZipStatus::NotAnArchive);
+    EXPECT_EQ(ReadAll("", entries), ZipStatus::NotAnArchive);
+    EXPECT_EQ(ReadAll("<html><body>404 Not Found</body></html>", entries), ZipStatus::NotAnArchive);
+    EXPECT_EQ(ReadAll("PK\x05\x06", entries), ZipStatus::NotAnArchive);
+}
+
+TEST(ZipReader, EveryTruncationOfAnArchiveIsRejected) {
+    const std::string archive =
+        ZipBuilder().Add("a.txt", Repeated("abc", 300)).Add("b/c.txt", "stored", ZipBuilder::Stored).Build();
+    for (size_t length = 0; length < archive.size(); ++length) {
+        std::vector<ZipEntry> entries;
+        EXPECT_NE(ReadAll(archive.substr(0, length), entries), ZipStatus::Ok) << length;
+        EXPECT_TRUE(entries.empty());
+    }
+}
+
+TEST(ZipReader, ContentThatFailsItsCrcIsReported) {
+    ZipBuilder::Options badCrc;
+    badCrc.crcXor = 0x1;
+    std::string text;
+    EXPECT_EQ(ExtractSingle(ZipBuilder().Add("s", "stored", ZipBuilder::Stored, badCrc).Build(), text),
+              ZipStatus::CrcMismatch);
+    EXPECT_EQ(ExtractSingle(ZipBuilder().Add("d", Repeated("x", 500), ZipBuilder::Deflated, badCrc).Build(), text),
+              ZipStatus::CrcMismatch);
+}
+
+TEST(ZipReader, DamagedDataOrHeadersAreCorrupt) {
+    std::string archive = ZipBuilder().Add("d.txt", Repeated("deflate me ", 400)).Build();
+    std::string damaged = archive;
+    damaged[30 + 5 + 3] = static_cast<char>(damaged[30 + 5 + 3] ^ 0x55); // inside the deflate stream
+    std::string text;
+    const ZipStatus status = ExtractSingle(damaged, text);
+    EXPECT_TRUE(status == ZipStatus::Corrupt || status == ZipStatus::CrcMismatch);
+
+    damaged = archive;
+    damaged[0] = 'X'; // local header signature
+    EXPECT_EQ(ExtractSingle(damaged, text), ZipStatus::Corrupt);
+
+    // A stored entry whose two sizes disagree.
+    archive = ZipBuilder().Add("s.txt", "0123456789", ZipBuilder::Stored).Build();
+    const size_t central = archive.find(std::string("PK\x01\x02", 4));
+    damaged = archive;
+    damaged[central + 24] = 5; // uncompressed size
+    EXPECT_EQ(ExtractSingle(damaged, text), ZipStatus::Corrupt);
+
+    // A local header offset past the central directory.
+    damaged = archive;
+    damaged[central + 42] = 0x70;
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadAll(damaged, entries), ZipStatus::Corrupt);
+}
+
+TEST(ZipReader, EncryptionOtherMethodsAndZip64AreUnsupported) {
+    ZipBuilder::Options encrypted;
+    encrypted.extraFlags = 0x0001;
+    ZipBuilder::Options bzip2;
+    bzip2.methodOverride = 12;
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadAll(ZipBuilder().Add("e", "x", ZipBuilder::Stored, encrypted).Build(), entries),
+              ZipStatus::Unsupported);
+    EXPECT_EQ(ReadAll(ZipBuilder().Add("b", "x", ZipBuilder::Stored, bzip2).Build(), entries), ZipStatus::Unsupported);
+    std::string zip64 = ZipBuilder().Add("z", "x", ZipBuilder::Stored).Build();
+    const size_t central = zip64.find(std::string("PK\x01\x02", 4));
+    zip64.replace(central + 20, 8, std::string(8, '\xff'));
+    EXPECT_EQ(ReadAll(zip64, entries), ZipStatus::Unsupported);
+}
+
+TEST(ZipReader, SinkThatRefusesStopsTheExtraction) {
+    const std::string archive = ZipBuilder().Add("big.txt", Repeated("data ", 30000)).Build();
+    std::vector<ZipEntry> entries;
+    ASSERT_EQ(ReadAll(archive, entries), ZipStatus::Ok);
+    StringSink sink;
+    sink.limit = 10;
+    EXPECT_EQ(ExtractZipEntry(Bytes(archive), archive.size(), entries[0], sink), ZipStatus::WriteFailed);
+}
+
+std::string RelativePath(const std::string &name, ZipPathStatus expected, size_t size = 260) {
+    std::vector<char> output(size, '#');
+    EXPECT_EQ(MakeEntryRelativePath(name, output.data(), output.size()), expected) << name;
+    return expected == ZipPathStatus::Ok ? std::string(output.data()) : std::string();
+}
+
+TEST(ZipEntryPath, RelativeNamesBecomeBackslashPaths) {
+    EXPECT_EQ(RelativePath("SETUP.INF", ZipPathStatus::Ok), "SETUP.INF");
+    EXPECT_EQ(RelativePath("DOC/SUB/MANUALE.PDF", ZipPathStatus::Ok), "DOC\\SUB\\MANUALE.PDF");
+    EXPECT_EQ(RelativePath("DOC\\A.TXT", ZipPathStatus::Ok), "DOC\\A.TXT");
+    EXPECT_EQ(RelativePath("DOC/", ZipPathStatus::Ok), "DOC");
+    EXPECT_EQ(RelativePath("./a//b/./c", ZipPathStatus::Ok), "a\\b\\c");
+    EXPECT_EQ(RelativePath("..a/b..c/.hidden", ZipPathStatus::Ok), "..a\\b..c\\.hidden");
+    EXPECT_EQ(RelativePath("CONTRATTO.TXT/COM10", ZipPathStatus::Ok), "CONTRATTO.TXT\\COM10");
+    EXPECT_EQ(RelativePath("caff\xc3\xa8.txt", ZipPathStatus::Ok), "caff\xc3\xa8.txt");
+}
+
+TEST(ZipEntryPath, NamesThatCouldLeaveTheFolderAreUnsafe) {
+    const char *const unsafe[] = {
+        "",
+        "/etc/passwd",
+        "\\WINDOWS\\win.ini",
+        "\\\\server\\share\\x",
+        "C:/evil.txt",
+        "C:evil.txt",
+        "a/../../evil.txt",
+        "..",
+        "../x",
+        "a\\..\\..\\x",
+        "sub/..",
+        "a/...",
+        "a/. ./b",
+        "file.txt:stream",
+        "CON",
+        "aux.txt",
+        "sub/nul",
+        "Com1.log",
+        "LPT9",
+        "conin$",
+        "name.",
+        "name ",
+        "a/b /c",
+        "tab\there",
+        "what?",
+        "a*b",
+        "a|b",
+        "<x>",
+        "\"q\"",
+        "./",
+        "/",
+        ".",
+        "//",
+    };
+    for (const char *name : unsafe)
+        RelativePath(name, ZipPathStatus::Unsafe);
+    RelativePath(std::string("nul\0byte", 8), ZipPathStatus::Unsafe);
+}
+
+TEST(ZipEntryPath, SafeNameTooLongForTheBufferIsReportedNotCut) {
+    EXPECT_EQ(RelativePath("abcd", ZipPathStatus::Ok, 5), "abcd");
+    std::vector<char> output(4, '#');
+    EXPECT_EQ(MakeEntryRelativePath("abcd", output.data(), output.size()), ZipPathStatus::TooLong);
+    EXPECT_EQ(output[0], '\0');
+    // An unsafe name stays unsafe however long it is.
+    RelativePath(std::string(300, 'a') + "/../x", ZipPathStatus::Unsafe, 10);
+}
+
+// Random damage to valid archives, for a bounded time and with a fixed seed: every outcome is
+// a status, never a read outside the data (the sanitizers watch), and never more output than
+// the entry declares.
+TEST(ZipReaderFuzz, RandomDamageNeverReadsOutsideTheArchive) {
+    ZipBuilder::Options descriptor;
+    descriptor.dataDescriptor = true;
+    const std::string seeds[] = {
+        ZipBuilder()
+            .AddDirectory("DOC/")
+            .Add("DOC/A.TXT", Repeated("alpha ", 200), ZipBuilder::Deflated)
+            .Add("B.BIN", "stored bytes", ZipBuilder::Stored)
+            .Add("C.TXT", Repeated("gamma ", 50), ZipBuilder::Deflated, descriptor)
+            .Build("comment"),
+        ZipBuilder().Add("only.txt", "x", ZipBuilder::Stored).Build(),
+    };
+    std::mt19937 random(47);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+    const uint32_t interesting[] = {0, 1, 0x7F, 0xFF, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF};
+    long runs = 0;
+    for (; runs < 2000000 && std::chrono::steady_clock::now() < deadline; ++runs) {
+        std::string data = seeds[random() % 2];
+        const int mutations = 1 + static_cast<int>(random() % 6);
+        for (int m = 0; m < mutations && !data.empty(); ++m) {
+            const size_t at = random() % data.size();
+            switch (random() % 5) {
+            case 0: data[at] = static_cast<char>(random()); break;
+            case 1: data[at] = static_cast<char>(data[at] ^ (1 << (random() % 8))); break;
+            case 2: {
+                const uint32_t value = interesting[random() % 8];
+                for (size_t i = 0; i < 4 && at + i < data.size(); ++i)
+                    data[at + i] = static_cast<char>(value >> (8 * i));
+                break;
+            }
+            case 3: data.resize(at); break;
+            default: data.insert(at, data.substr(random() % data.size(), random() % 64)); break;
+            }
+        }
+        std::vector<ZipEntry> entries;
+        if (ReadAll(data, entries) != ZipStatus::Ok)
+            continue;
+        for (const ZipEntry &entry : entries) {
+            StringSink sink;
+            ExtractZipEntry(Bytes(data), data.size(), entry, sink);
+            ASSERT_LE(sink.text.size(), entry.uncompressedSize);
+            char path[260];
+            MakeEntryRelativePath(entry.name, path, sizeof path);
+        }
+    }
+    EXPECT_GT(runs, 1000);
+}
+
+} // namespace

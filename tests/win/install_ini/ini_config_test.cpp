@@ -1,0 +1,202 @@
+// LUDRA.INI configured from SETUP.INF on real files: which lines count, what is kept, and Cancel.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_globals.h"
+#include "install/ini_config.h"
+#include "progress/wait.h"
+
+namespace {
+constexpr const char *Hires = "[CONFIG_INI_HIRES]";
+constexpr const char *Missing = "<missing>";
+constexpr int WaitStatusId = 101;
+constexpr int WaitDetailId = 102;
+
+// A private installation folder under the temporary folder, removed with its files afterwards.
+class IniConfig : public testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        static int serial = 0;
+        folder_ =
+            std::string(temp) + "ludra_ini_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
+        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
+        inf_ = folder_ + "\\SETUP.INF";
+        ini_ = folder_ + "\\LUDRA.INI";
+    }
+    void TearDown() override {
+        DeleteFileA(inf_.c_str());
+        DeleteFileA(ini_.c_str());
+        RemoveDirectoryA(folder_.c_str());
+    }
+
+    static void WriteFile(const std::string &path, const std::string &text) {
+        std::FILE *file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, file);
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    void WriteInf(const std::string &text) { WriteFile(inf_, text); }
+    int Configure(const char *header = Hires) { return ConfigureIniFromInf(inf_.c_str(), header, folder_.c_str()); }
+    std::string Value(const char *section, const char *key) const {
+        char value[256];
+        GetPrivateProfileStringA(section, key, Missing, value, sizeof value, ini_.c_str());
+        return value;
+    }
+    std::vector<std::string> Sections() const {
+        char names[4096] = {};
+        GetPrivateProfileSectionNamesA(names, sizeof names, ini_.c_str());
+        std::vector<std::string> sections;
+        for (const char *name = names; *name; name += std::strlen(name) + 1)
+            sections.emplace_back(name);
+        return sections;
+    }
+    bool IniExists() const { return GetFileAttributesA(ini_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    std::string folder_, inf_, ini_;
+};
+} // namespace
+
+TEST_F(IniConfig, AppliesTheChosenSectionFromAHeaderInsideALongerLine) {
+    WriteInf("[CONFIG_INI_LOWRES]\n"
+             "Video; Width=800\n"
+             "; setup for [CONFIG_INI_HIRES] displays\n"
+             "Video; Width=1024\n"
+             "\n"
+             "  Video  ;  Height  =  768  \n"
+             "; Orphan=1\n"
+             "Video;Tight=1\n"
+             "Video; NoEquals\n"
+             "Paths; Data=C:\\LUDRA47\\DATI; x=y\n"
+             "Video; Title=see [manual]\n"
+             "Video; After=1\n");
+    EXPECT_EQ(1, Configure());
+    EXPECT_EQ("1024", Value("Video", "Width"));
+    EXPECT_EQ("768", Value("Video", "Height"));
+    EXPECT_EQ("C:\\LUDRA47\\DATI; x=y", Value("Paths", "Data"));
+    // A "[" in a value ends the section at that line: neither it nor what follows is applied.
+    EXPECT_EQ(Missing, Value("Video", "Title"));
+    EXPECT_EQ(Missing, Value("Video", "After"));
+    EXPECT_EQ(Missing, Value("Video", "Tight"));
+    EXPECT_EQ((std::vector<std::string>{"Video", "Paths"}), Sections());
+
+    EXPECT_EQ(1, ConfigureIniFromInf(inf_.c_str(), "[CONFIG_INI_LOWRES]", folder_.c_str()));
+    EXPECT_EQ("1024", Value("Video", "Width")) << "a value already set is never overwritten";
+}
+
+TEST_F(IniConfig, KeepsSetValuesAndFillsBlankOnes) {
+    WriteFile(ini_, "[Video]\r\nWidth=640\r\nHeight=   \r\nDepth=\r\n");
+    WriteInf("[CONFIG_INI_HIRES]\r\n"
+             "Video; Width=1024\r\n"
+             "Video; Height=768\r\n"
+             "Video; Depth=32\r\n"
+             "Video; Colours=   \r\n"
+             "Video; Last=no newline");
+    EXPECT_EQ(1, Configure());
+    EXPECT_EQ("640", Value("Video", "Width"));
+    EXPECT_EQ("768", Value("Video", "Height"));
+    EXPECT_EQ("32", Value("Video", "Depth"));
+    EXPECT_EQ(Missing, Value("Video", "Colours"));
+    EXPECT_EQ("no newline", Value("Video", "Last"));
+}
+
+TEST_F(IniConfig, LongLinesAndOversizedFieldsAreSkipped) {
+    const std::string longLine = std::string(600, 'x') + "Evil; Key=Bad\n";
+    const std::string longValue = "Video; Big=" + std::string(300, 'v') + "\n";
+    const std::string longSection = std::string(110, 's') + "; Key=1\n";
+    WriteInf(std::string(Hires) + "\n" + longLine + longValue + longSection + "Video; Width=1024\n");
+    EXPECT_EQ(1, Configure());
+    EXPECT_EQ("1024", Value("Video", "Width"));
+    EXPECT_EQ(Missing, Value("Evil", "Key"));
+    EXPECT_EQ(Missing, Value("Video", "Big"));
+    EXPECT_EQ((std::vector<std::string>{"Video"}), Sections());
+}
+
+TEST_F(IniConfig, SectionWithoutEntriesSucceedsAndWritesNothing) {
+    WriteInf("[CONFIG_INI_HIRES]\n[CONFIG_INI_LOWRES]\nVideo; Width=800\n");
+    EXPECT_EQ(1, Configure());
+    WriteInf("Video; Width=800\n[CONFIG_INI_HIRES]");
+    EXPECT_EQ(1, Configure());
+    EXPECT_FALSE(IniExists());
+}
+
+TEST_F(IniConfig, MissingFileOrHeaderFails) {
+    EXPECT_EQ(0, Configure());
+    WriteInf("[CONFIG_INI_LOWRES]\nVideo; Width=800\n[config_ini_hires]\nVideo; Height=600\n");
+    EXPECT_EQ(0, Configure()) << "the header is matched case-sensitively";
+    EXPECT_FALSE(IniExists());
+}
+
+namespace {
+// Watches the texts the wait dialog is given; confirms Cancel when the status names CancelAtKey.
+HHOOK TextHook = nullptr;
+const char *CancelAtKey = nullptr;
+std::vector<std::string> StatusTexts;
+
+LRESULT CALLBACK WatchWaitTexts(int code, WPARAM wParam, LPARAM lParam) {
+    const auto *call = reinterpret_cast<const CWPSTRUCT *>(lParam);
+    if (code == HC_ACTION && call->message == WM_SETTEXT && GetParent(call->hwnd) == WaitDialog &&
+        GetDlgCtrlID(call->hwnd) == WaitStatusId) {
+        const char *text = reinterpret_cast<const char *>(call->lParam);
+        StatusTexts.emplace_back(text);
+        if (CancelAtKey && std::strstr(text, CancelAtKey))
+            WaitCancelled = 1;
+    }
+    return CallNextHookEx(TextHook, code, wParam, lParam);
+}
+
+class IniConfigInWait : public IniConfig {
+protected:
+    void SetUp() override {
+        IniConfig::SetUp();
+        BeginWait(AppInstance, nullptr, "Ludra Setup");
+        ASSERT_EQ(1, WaitActive);
+        StatusTexts.clear();
+        CancelAtKey = nullptr;
+        TextHook = SetWindowsHookExA(WH_CALLWNDPROC, WatchWaitTexts, nullptr, GetCurrentThreadId());
+        ASSERT_NE(nullptr, TextHook);
+    }
+    void TearDown() override {
+        if (TextHook)
+            UnhookWindowsHookEx(TextHook);
+        TextHook = nullptr;
+        EndWait();
+        IniConfig::TearDown();
+    }
+};
+} // namespace
+
+TEST_F(IniConfigInWait, ShowsEachEntryInTheWait) {
+    WriteInf("[CONFIG_INI_HIRES]\nVideo; Width=1024\nbad line\nPaths; Data=D\n");
+    EXPECT_EQ(1, Configure());
+    ASSERT_NE(nullptr, WaitDialog);
+    char detail[128] = {};
+    GetDlgItemTextA(WaitDialog, WaitDetailId, detail, sizeof detail);
+    EXPECT_STREQ("Configurazione LUDRA.INI in corso...", detail);
+    EXPECT_EQ((std::vector<std::string>{"Sezione:  Video     KEY:  Width", "Sezione:  Paths     KEY:  Data"}),
+              StatusTexts);
+}
+
+TEST_F(IniConfigInWait, CancelStopsBeforeTheNextEntryAndKeepsWhatWasWritten) {
+    WriteInf("[CONFIG_INI_HIRES]\nVideo; Width=1024\nVideo; Height=768\nVideo; Depth=32\n");
+    CancelAtKey = "KEY:  Height";
+    EXPECT_EQ(0, Configure());
+    EXPECT_EQ("1024", Value("Video", "Width"));
+    EXPECT_EQ(Missing, Value("Video", "Height"));
+    EXPECT_EQ(Missing, Value("Video", "Depth"));
+    EXPECT_EQ(2u, StatusTexts.size());
+}
+
+TEST_F(IniConfigInWait, CancelConfirmedBeforehandWritesNothing) {
+    WriteInf("[CONFIG_INI_HIRES]\nVideo; Width=1024\n");
+    WaitCancelled = 1;
+    EXPECT_EQ(0, Configure());
+    EXPECT_FALSE(IniExists());
+}

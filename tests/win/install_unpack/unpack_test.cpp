@@ -1,0 +1,194 @@
+// The built-in unpacker and the extraction step on real files under Wine: what lands in the
+// installation folder for good, damaged and hostile archives.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "install/extract.h"
+#include "install/unzip.h"
+#include "scratch_folder.h"
+#include "zip_builder.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// An archive beside the installation folder, so nothing of it shows in the folder's listing.
+class UnpackTest : public testing::Test {
+protected:
+    UnpackTest() : scratch_("unpack"), folder_(scratch_ / "LUDRA47"), archive_(scratch_ / "LD46DEMO.zip") {
+        CreateDirectoryA(folder_.c_str(), nullptr);
+    }
+
+    int Unzip(const std::string &bytes) {
+        EXPECT_TRUE(WriteWholeFile(archive_, bytes));
+        return UnzipPackage(Widen(archive_).c_str(), Widen(folder_).c_str());
+    }
+    std::string In(const std::string &name) const { return folder_ + "\\" + name; }
+
+    ScratchFolder scratch_;
+    std::string folder_;
+    std::string archive_;
+};
+
+TEST_F(UnpackTest, WritesEveryEntryWithItsFoldersStoredAndDeflated) {
+    ZipBuilder::Options descriptor;
+    descriptor.dataDescriptor = true;
+    std::string big;
+    for (int i = 0; i < 20000; ++i)
+        big += "riga " + std::to_string(i) + "\r\n";
+    const std::string archive = ZipBuilder()
+                                    .Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\nLUDRA.INI; VIDEO; X; 1\r\n")
+                                    .AddDirectory("DOC/")
+                                    .Add("DOC/SUB/MANUALE.TXT", "manuale", ZipBuilder::Stored)
+                                    .Add("BIN\\LUDRA.EXE", big, ZipBuilder::Deflated, descriptor)
+                                    .Add("VUOTO.TXT", "", ZipBuilder::Stored)
+                                    .AddDirectory("DATI/ARCHIVIO/")
+                                    .Build();
+    ASSERT_EQ(Unzip(archive), 1);
+    EXPECT_EQ(ListFolder(folder_), (Names{"BIN", "DATI", "DOC", "SETUP.INF", "VUOTO.TXT"}));
+    EXPECT_EQ(ReadWholeFile(In("SETUP.INF")), "[CONFIG_INI_HIRES]\r\nLUDRA.INI; VIDEO; X; 1\r\n");
+    EXPECT_EQ(ReadWholeFile(In("DOC\\SUB\\MANUALE.TXT")), "manuale");
+    EXPECT_EQ(ReadWholeFile(In("BIN\\LUDRA.EXE")), big);
+    EXPECT_EQ(ReadWholeFile(In("VUOTO.TXT")), "");
+    EXPECT_TRUE(IsFolderPath(In("DATI\\ARCHIVIO")));
+}
+
+TEST_F(UnpackTest, ExistingFilesAreReplacedWholeReadOnlyIncluded) {
+    CreateDirectoryA(In("DOC").c_str(), nullptr);
+    ASSERT_TRUE(WriteWholeFile(In("SETUP.INF"), std::string(10000, 'o')));
+    ASSERT_TRUE(WriteWholeFile(In("DOC\\LEGGIMI.TXT"), "old"));
+    SetFileAttributesA(In("DOC\\LEGGIMI.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(WriteWholeFile(In("ALTRO.TXT"), "not in the archive"));
+
+    const std::string archive =
+        ZipBuilder().Add("SETUP.INF", "new").Add("DOC/LEGGIMI.TXT", "new too", ZipBuilder::Stored).Build();
+    ASSERT_EQ(Unzip(archive), 1);
+    EXPECT_EQ(ReadWholeFile(In("SETUP.INF")), "new");
+    EXPECT_EQ(ReadWholeFile(In("DOC\\LEGGIMI.TXT")), "new too");
+    EXPECT_EQ(ReadWholeFile(In("ALTRO.TXT")), "not in the archive");
+    EXPECT_EQ(ListFolder(folder_), (Names{"ALTRO.TXT", "DOC", "SETUP.INF"}));
+}
+
+TEST_F(UnpackTest, EmptyArchiveSucceedsAndWritesNothing) {
+    EXPECT_EQ(Unzip(ZipBuilder().Build()), 1);
+    EXPECT_TRUE(ListFolder(folder_).empty());
+}
+
+TEST_F(UnpackTest, WhatIsNotAWholeArchiveFailsAndWritesNothing) {
+    const std::string archive = ZipBuilder().Add("A.TXT", "aaaa").Add("B.TXT", "bbbb").Build();
+    const std::string notArchives[] = {
+        archive.substr(0, archive.size() / 2),
+        archive.substr(0, archive.size() - 1),
+        "<html><body><h1>404 Not Found</h1></body></html>",
+        "",
+    };
+    for (const std::string &bytes : notArchives) {
+        EXPECT_EQ(Unzip(bytes), 0) << bytes.size();
+        EXPECT_TRUE(ListFolder(folder_).empty()) << bytes.size();
+    }
+    EXPECT_EQ(UnzipPackage(Widen(scratch_ / "MISSING.zip").c_str(), Widen(folder_).c_str()), 0);
+}
+
+// A failed entry leaves its name as it was (absent, or the old file) and no temporary file.
+TEST_F(UnpackTest, BadCrcFailsWithoutAHalfWrittenFile) {
+    ASSERT_TRUE(WriteWholeFile(In("B.TXT"), "old content"));
+    ZipBuilder::Options badCrc;
+    badCrc.crcXor = 0x80000000;
+    std::string big(300000, 'z');
+    const std::string archive = ZipBuilder()
+                                    .Add("A.TXT", "good")
+                                    .Add("B.TXT", big, ZipBuilder::Deflated, badCrc)
+                                    .Add("C.TXT", "never reached")
+                                    .Build();
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_EQ(ReadWholeFile(In("A.TXT")), "good");
+    EXPECT_EQ(ReadWholeFile(In("B.TXT")), "old content");
+    EXPECT_EQ(ListFolder(folder_), (Names{"A.TXT", "B.TXT"}));
+
+    const std::string fresh = ZipBuilder().Add("NEW/D.TXT", "dddd", ZipBuilder::Stored, badCrc).Build();
+    EXPECT_EQ(Unzip(fresh), 0);
+    EXPECT_FALSE(PathExists(In("NEW\\D.TXT")));
+    EXPECT_TRUE(ListFolder(In("NEW")).empty());
+}
+
+TEST_F(UnpackTest, CorruptDeflateDataFailsWithoutAHalfWrittenFile) {
+    std::string archive = ZipBuilder().Add("D.TXT", std::string(200000, 'q') + "tail").Build();
+    archive[30 + 5 + 2] = static_cast<char>(archive[30 + 5 + 2] ^ 0x3C);
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_TRUE(ListFolder(folder_).empty());
+}
+
+TEST_F(UnpackTest, NamesThatLeaveTheFolderAreNotWritten) {
+    const std::string archive = ZipBuilder()
+                                    .Add("../evil1.txt", "x")
+                                    .Add("SUB/../../evil2.txt", "x")
+                                    .Add("..\\evil3.txt", "x")
+                                    .Add("/evil4.txt", "x")
+                                    .Add("\\evil5.txt", "x")
+                                    .Add("C:/evil6.txt", "x")
+                                    .Add("C:evil7.txt", "x")
+                                    .Add("GOOD.TXT:stream", "x")
+                                    .Add("CON", "x")
+                                    .Add("SUB/NUL.txt", "x")
+                                    .Add("GOOD.TXT", "good")
+                                    .Build();
+    EXPECT_EQ(Unzip(archive), 1);
+    EXPECT_EQ(ListFolder(folder_), (Names{"GOOD.TXT"}));
+    EXPECT_EQ(ReadWholeFile(In("GOOD.TXT")), "good");
+    EXPECT_EQ(ListFolder(scratch_.path()), (Names{"LD46DEMO.zip", "LUDRA47"}));
+    for (const char *outside : {"C:\\evil4.txt", "C:\\evil5.txt", "C:\\evil6.txt", "C:\\evil7.txt"})
+        EXPECT_FALSE(PathExists(outside)) << outside;
+}
+
+TEST_F(UnpackTest, PathBeyondMaxPathFailsInsteadOfBeingCut) {
+    const std::string longName = std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(50, 'c');
+    const std::string archive =
+        ZipBuilder().Add("FIRST.TXT", "1").Add(longName, "long").Add("LAST.TXT", "never reached").Build();
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_EQ(ReadWholeFile(In("FIRST.TXT")), "1");
+    EXPECT_FALSE(PathExists(In("LAST.TXT")));
+    // Folders that fit may have been made on the way; no file carries a cut name.
+    std::string deepest = In(std::string(100, 'a'));
+    if (IsFolderPath(deepest))
+        deepest += "\\" + std::string(100, 'b');
+    if (IsFolderPath(deepest))
+        EXPECT_TRUE(ListFolder(deepest).empty());
+}
+
+// Wine's shell cannot open a zip as a folder, so the extraction step falls back to the
+// built-in unpacker here.
+TEST_F(UnpackTest, ExtractPackageUnpacksAndReportsFailureOnlyWhenAsked) {
+    const std::string archive = ZipBuilder().Add("SETUP.INF", "inf").Add("DOC/A.TXT", "a").Build();
+    ASSERT_TRUE(WriteWholeFile(archive_, archive));
+    BSTR archivePath = SysAllocString(Widen(archive_).c_str());
+    BSTR folder = SysAllocString(Widen(folder_).c_str());
+    EXPECT_EQ(ExtractPackageChecked(archivePath, folder), 1);
+    EXPECT_EQ(ReadWholeFile(In("SETUP.INF")), "inf");
+    EXPECT_EQ(ReadWholeFile(In("DOC\\A.TXT")), "a");
+
+    ASSERT_TRUE(WriteWholeFile(archive_, "<html>500</html>"));
+    EXPECT_EQ(ExtractPackageChecked(archivePath, folder), 0);
+    ExtractPackage(archivePath, folder); // quietly, no dialog
+    SysFreeString(folder);
+    SysFreeString(archivePath);
+}
+
+// Where the shell can open the source as a folder it copies everything in one call.
+TEST_F(UnpackTest, ExtractPackageCopiesThroughTheShellWhenItOpensTheSource) {
+    const std::string source = scratch_ / "SORGENTE";
+    CreateDirectoryA(source.c_str(), nullptr);
+    CreateDirectoryA((source + "\\DOC").c_str(), nullptr);
+    ASSERT_TRUE(WriteWholeFile(source + "\\SETUP.INF", "from the shell"));
+    ASSERT_TRUE(WriteWholeFile(source + "\\DOC\\A.TXT", "a"));
+    ASSERT_TRUE(WriteWholeFile(In("SETUP.INF"), "old and longer"));
+    BSTR sourcePath = SysAllocString(Widen(source).c_str());
+    BSTR folder = SysAllocString(Widen(folder_).c_str());
+    EXPECT_EQ(ExtractPackageChecked(sourcePath, folder), 1);
+    SysFreeString(folder);
+    SysFreeString(sourcePath);
+    EXPECT_EQ(ReadWholeFile(In("SETUP.INF")), "from the shell");
+    EXPECT_EQ(ReadWholeFile(In("DOC\\A.TXT")), "a");
+}
+
+} // namespace

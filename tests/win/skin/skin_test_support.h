@@ -1,0 +1,245 @@
+// Pixel canvases, bitmap readers, a host window and a GDI object counter for the skin tests.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/app_globals.h"
+#include "skin/bitmap_button.h"
+
+namespace skintest {
+
+constexpr COLORREF Black = RGB(0, 0, 0);
+constexpr COLORREF White = RGB(255, 255, 255);
+constexpr COLORREF Red = RGB(255, 0, 0);
+constexpr COLORREF Yellow = RGB(255, 255, 0);
+constexpr COLORREF LightGrey = RGB(192, 192, 192);
+constexpr COLORREF DarkGrey = RGB(128, 128, 128);
+constexpr COLORREF Key = RGB(1, 1, 1);
+constexpr COLORREF Blue = RGB(0, 0, 255);
+constexpr COLORREF Magenta = RGB(255, 0, 255);
+
+inline BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+inline COLORREF FromDib(uint32_t pixel) {
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+inline uint32_t ToDib(COLORREF colour) {
+    return (uint32_t(GetRValue(colour)) << 16) | (uint32_t(GetGValue(colour)) << 8) | GetBValue(colour);
+}
+
+// A 32-bit top-down DIB section selected into a fresh memory DC (black text, white background).
+class Canvas {
+public:
+    Canvas(int width, int height, COLORREF fill = Magenta) : width_(width), height_(height) {
+        BITMAPINFO info = TopDown32(width, height);
+        void *bits = nullptr;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bits_ = static_cast<uint32_t *>(bits);
+        dc_ = CreateCompatibleDC(nullptr);
+        old_ = SelectObject(dc_, bitmap_);
+        Fill(fill);
+    }
+    ~Canvas() {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    Canvas(const Canvas &) = delete;
+    Canvas &operator=(const Canvas &) = delete;
+
+    HDC dc() const { return dc_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    COLORREF At(int x, int y) const {
+        GdiFlush();
+        return FromDib(bits_[y * width_ + x]);
+    }
+    void Fill(COLORREF colour) {
+        GdiFlush();
+        for (int i = 0; i < width_ * height_; ++i)
+            bits_[i] = ToDib(colour);
+    }
+    int Count(COLORREF colour, int left, int top, int right, int bottom) const {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                count += At(x, y) == colour ? 1 : 0;
+        return count;
+    }
+
+private:
+    int width_;
+    int height_;
+    HBITMAP bitmap_ = nullptr;
+    uint32_t *bits_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colours;
+    COLORREF At(int x, int y) const { return colours[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// The pixels of any bitmap (not selected into a DC), read with GetDIBits.
+inline Pixels ReadBitmap(HBITMAP bitmap) {
+    Pixels result;
+    BITMAP record = {};
+    if (!GetObjectA(bitmap, sizeof record, &record))
+        return result;
+    result.width = record.bmWidth;
+    result.height = record.bmHeight;
+    std::vector<uint32_t> raw(size_t(record.bmWidth) * size_t(record.bmHeight));
+    BITMAPINFO info = TopDown32(record.bmWidth, record.bmHeight);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, record.bmHeight, raw.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t pixel : raw)
+        result.colours.push_back(FromDib(pixel));
+    return result;
+}
+
+inline Pixels ReadResourceBitmap(const char *name) {
+    HBITMAP bitmap = LoadBitmapA(AppInstance, name);
+    Pixels result = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    return result;
+}
+
+// A device-dependent bitmap (as LoadBitmapA gives) with the given pixels, row by row from the top.
+inline HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF> &colours) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    std::vector<uint32_t> raw;
+    for (COLORREF colour : colours)
+        raw.push_back(ToDib(colour));
+    BITMAPINFO info = TopDown32(width, height);
+    SetDIBits(screen, bitmap, 0, height, raw.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+// The GDI objects (DCs included) the process holds. Wine does not implement GetGuiResources, so
+// there the live entries of the process's handle table are counted by probing their indices.
+inline int CountGdiObjects() {
+    if (DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
+        return static_cast<int>(reported);
+    int count = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        count += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) ? 1 : 0;
+    return count;
+}
+
+// What the host window answers to WM_CTLCOLORSTATIC.
+struct HostColours {
+    COLORREF text = Black;
+    COLORREF background = White;
+    HBRUSH brush = nullptr;
+};
+inline HostColours &CurrentHostColours() {
+    static HostColours colours;
+    return colours;
+}
+
+inline LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CTLCOLORSTATIC: {
+        const HostColours &colours = CurrentHostColours();
+        SetTextColor(reinterpret_cast<HDC>(wParam), colours.text);
+        SetBkColor(reinterpret_cast<HDC>(wParam), colours.background);
+        return reinterpret_cast<LRESULT>(colours.brush);
+    }
+    case WM_DRAWITEM: {
+        const auto *drawItem = reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+        if (drawItem->CtlType == ODT_BUTTON) {
+            DrawBitmapButton(AppInstance, window, drawItem);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Lets the windows paint; bounded by a message count.
+inline void Pump() {
+    MSG message;
+    for (int i = 0; i < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// A visible pop-up parent for the controls under test, destroyed with its children.
+class HostWindow {
+public:
+    HostWindow(int width = 420, int height = 260) {
+        static const ATOM atom = [] {
+            WNDCLASSA windowClass = {};
+            windowClass.lpfnWndProc = HostProc;
+            windowClass.hInstance = AppInstance;
+            windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+            windowClass.lpszClassName = "SkinTestHost";
+            return RegisterClassA(&windowClass);
+        }();
+        window_ = CreateWindowExA(0, MAKEINTATOM(atom), "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
+                                  nullptr, AppInstance, nullptr);
+        Pump();
+    }
+    ~HostWindow() {
+        DestroyWindow(window_);
+        Pump();
+    }
+    HostWindow(const HostWindow &) = delete;
+    HostWindow &operator=(const HostWindow &) = delete;
+
+    HWND get() const { return window_; }
+    HWND AddChild(const char *className, const char *text, DWORD style, int id, int x, int y, int width,
+                  int height) const {
+        HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
+        Pump();
+        return child;
+    }
+
+private:
+    HWND window_ = nullptr;
+};
+
+inline void Subclass(HWND control, WNDPROC procedure) {
+    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+}
+
+// Paints the control's client area with one colour straight through its window DC.
+inline void PaintControl(HWND control, COLORREF colour) {
+    RECT client = {};
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+    ReleaseDC(control, dc);
+}
+
+// What the control shows on the screen, copied into `canvas` (of the control's client size).
+inline void CaptureControl(HWND control, Canvas &canvas) {
+    HDC dc = GetDC(control);
+    BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), dc, 0, 0, SRCCOPY);
+    ReleaseDC(control, dc);
+}
+
+} // namespace skintest
