@@ -106,7 +106,7 @@ void RunInstallSequence(HWND dialog) {
     SetCurrentDriveNumber(savedDrive);
     ShowMessage(dialog, IDS_INSTALL_DONE, MB_ICONINFORMATION);
 
-    StartProgmanConversation(dialog);
+    StartProgmanConversation(dialog, InstallDir.data());
     PostQuitMessage(0);
     EndDialog(dialog, 1);
 }

@@ -2,11 +2,28 @@
 #pragma once
 
 #include <windows.h>
+#include <wininet.h>
 
 constexpr DWORD PackageSize = 39057124;
 constexpr size_t PackagePathSize = 260;
 
 extern char PackagePath[PackagePathSize];
 
-// 0: received and unpacked; non-zero: failed or cancelled (its own message already shown).
+// Results of DownloadDemoPackage.
+constexpr int DownloadSucceeded = 0;
+constexpr int DownloadFailed = -1;  // its own message already shown
+constexpr int UnpackingFailed = -2; // no message of its own; the package is deleted
+
+// 0: received and unpacked; non-zero: failed or cancelled. Downloads from LUDRA_PACKAGE_URL.
 int DownloadDemoPackage(HWND owner, const char* folder);
+// The same step from any URL.
+int DownloadPackageFrom(HWND owner, const char* folder, const char* url);
+
+// 1 when the URL is open and the server answered 200, 0 otherwise. Each handle is stored as
+// soon as it exists, so the caller closes it on failure too.
+int OpenPackageUrl(const char* url, HINTERNET* root, HINTERNET* request);
+// 1 when the whole body reached the file; 0 when no transfer block could be had, the user
+// cancelled, a read or a write failed, or the body ended before its Content-Length.
+int CopyUrlToFile(HINTERNET request, HANDLE file, DWORD expectedSize);
+// A new fixed block with its locked pointer stored through block; null when it cannot be had.
+HGLOBAL AllocLockedBlock(SIZE_T size, void** block);

@@ -1,4 +1,81 @@
-// TEMPORARY placeholder until this installation step lands.
+// Configures LUDRA.INI from one section of SETUP.INF, pumping messages once per entry.
 #include "install/ini_config.h"
-int ConfigureIniFromInf(const char*, const char*, const char*) { return 0; }
-void ApplyIniEntry(const char*, const char*, const char*, const char*) {}
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/strings.h"
+#include "install/inf_parse.h"
+#include "progress/wait.h"
+
+namespace {
+constexpr size_t IniPathSize = 252;
+constexpr size_t StatusTextSize = 512;
+constexpr size_t ExistingValueSize = 152;
+constexpr DWORD ExistingValueLimit = 150;
+constexpr const char *IniFileName = "LUDRA.INI";
+constexpr const char *ConfiguringText = "Configurazione LUDRA.INI in corso...";
+constexpr const char *EntryStatusFormat = "Sezione:  %s     KEY:  %s";
+constexpr int CancelledMask = 0xFFFF;
+
+struct FileCloser {
+    void operator()(std::FILE *file) const { std::fclose(file); }
+};
+using InfFile = std::unique_ptr<std::FILE, FileCloser>;
+
+bool FindHeader(std::FILE *file, const char *header, char *line) {
+    while (ReadInfLine(file, line, InfLineSize)) {
+        if (std::strstr(line, header))
+            return true;
+    }
+    return false;
+}
+
+// Shows the entry in the wait and lets the interface breathe; false when the user cancelled.
+bool ReportEntry(const char *section, const char *key) {
+    SetWaitDetail(ConfiguringText);
+    char status[StatusTextSize];
+    std::snprintf(status, sizeof status, EntryStatusFormat, section, key);
+    SetWaitStatus(status);
+    return (PumpMessages() & CancelledMask) == 0;
+}
+} // namespace
+
+void ApplyIniEntry(const char *iniPath, const char *section, const char *key, const char *value) {
+    char existing[ExistingValueSize] = {};
+    GetPrivateProfileStringA(section, key, "", existing, ExistingValueLimit, iniPath);
+    if (IsBlankText(existing) && !IsBlankText(value))
+        WritePrivateProfileStringA(section, key, value, iniPath);
+}
+
+int ConfigureIniFromInf(const char *infPath, const char *header, const char *folder) {
+    char iniPath[IniPathSize];
+    // An empty path would send the writes to the Windows folder's LUDRA.INI.
+    if (JoinPath(folder, IniFileName, iniPath, sizeof iniPath) != 0)
+        return 0;
+    InfFile file(std::fopen(infPath, "r"));
+    if (!file)
+        return 0;
+
+    char line[InfLineSize];
+    if (!FindHeader(file.get(), header, line))
+        return 0;
+
+    while (ReadInfLine(file.get(), line, sizeof line)) {
+        if (std::strchr(line, '['))
+            return 1;
+        char section[InfSectionSize];
+        char key[InfKeySize];
+        char value[InfValueSize];
+        ParseInfEntry(line, section, key, value);
+        if (IsBlankText(section) || IsBlankText(key) || IsBlankText(value))
+            continue;
+        if (!ReportEntry(section, key))
+            return 0;
+        ApplyIniEntry(iniPath, section, key, value);
+    }
+    return 1;
+}

@@ -1,11 +1,107 @@
-// TEMPORARY placeholder until this installation step lands.
+// The DDE conversation with Program Manager, carried by the setup dialog's window: initiate by
+// broadcast, the command block to the first server that accepts, clean-up at its acknowledgement.
 #include "install/progman_dde.h"
+
+#include <dde.h>
+
+#include "app/strings.h"
+#include "install/dde_command.h"
+
 int DdeState = 0;
 ATOM AppAtom = 0;
 ATOM TopicAtom = 0;
 HGLOBAL DdeCommandBlock = nullptr;
-char* DdeCommandText = nullptr;
+char *DdeCommandText = nullptr;
 HWND DdeServer = nullptr;
-void ResetProgmanConversation() {}
-void StartProgmanConversation(HWND) {}
-INT_PTR OnProgmanAck(HWND, WPARAM, LPARAM) { return TRUE; }
+
+namespace {
+constexpr const char *ProgmanName = "Progman";
+constexpr size_t GroupFolderSize = MAX_PATH;
+constexpr WPARAM CancelCommand = IDCANCEL;
+
+char GroupFolder[GroupFolderSize] = {};
+
+void DeleteConversationAtoms() {
+    GlobalDeleteAtom(AppAtom);
+    GlobalDeleteAtom(TopicAtom);
+    AppAtom = 0;
+    TopicAtom = 0;
+}
+
+void ReleaseCommandBlock() {
+    if (DdeCommandText)
+        GlobalUnlock(DdeCommandBlock);
+    GlobalFree(DdeCommandBlock);
+    DdeCommandBlock = nullptr;
+    DdeCommandText = nullptr;
+    DdeServer = nullptr;
+}
+
+// The server's acceptance of the initiate: it gets the command block. Later acceptances (another
+// server answering the same broadcast) arrive in the next state and get nothing.
+void OnInitiateAck(HWND dialog, HWND server, LPARAM lParam) {
+    if (LOWORD(lParam) != AppAtom || HIWORD(lParam) != TopicAtom)
+        return;
+    DdeCommandBlock = GlobalAlloc(GMEM_DDESHARE, DdeCommandBlockSize);
+    if (!DdeCommandBlock)
+        return;
+    DdeCommandText = static_cast<char *>(GlobalLock(DdeCommandBlock));
+    if (!DdeCommandText || BuildGroupCommands(GroupFolder, DdeCommandText, DdeCommandBlockSize) < 0) {
+        ReleaseCommandBlock();
+        return;
+    }
+    DdeState = WM_DDE_EXECUTE;
+    DdeServer = server;
+    // The block stays locked while the server reads it.
+    if (!PostMessageA(server, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(dialog),
+                      reinterpret_cast<LPARAM>(DdeCommandBlock))) {
+        ReleaseCommandBlock();
+        DdeState = WM_DDE_INITIATE;
+    }
+}
+
+// The acknowledgement of the commands, told apart by the server that received them.
+void OnExecuteAck(HWND dialog, HWND server, LPARAM lParam) {
+    if (!DdeServer || server != DdeServer)
+        return;
+    // The server's reply status is not looked at: the group is the shell's business from here.
+    UINT_PTR status = 0;
+    UINT_PTR commands = 0;
+    UnpackDDElParam(WM_DDE_ACK, lParam, &status, &commands);
+    FreeDDElParam(WM_DDE_ACK, lParam);
+    ReleaseCommandBlock();
+    DeleteConversationAtoms();
+    PostMessageA(dialog, WM_COMMAND, CancelCommand, 0);
+}
+} // namespace
+
+void ResetProgmanConversation() {
+    DdeState = 0;
+    DdeCommandBlock = nullptr;
+    DdeCommandText = nullptr;
+    DdeServer = nullptr;
+}
+
+void StartProgmanConversation(HWND dialog, const char *folder) {
+    if (!CopyBounded(GroupFolder, folder))
+        return;
+    DdeState = WM_DDE_INITIATE;
+    AppAtom = GlobalAddAtomA(ProgmanName);
+    TopicAtom = GlobalAddAtomA(ProgmanName);
+    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(AppAtom, TopicAtom));
+    // Acceptances arrive only during the broadcast: if none took the commands, the conversation is
+    // over and the global atoms must not outlive it.
+    if (DdeState == WM_DDE_INITIATE) {
+        DeleteConversationAtoms();
+        DdeState = 0;
+    }
+}
+
+INT_PTR OnProgmanAck(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    HWND server = reinterpret_cast<HWND>(wParam);
+    switch (DdeState) {
+    case WM_DDE_INITIATE: OnInitiateAck(dialog, server, lParam); break;
+    case WM_DDE_EXECUTE: OnExecuteAck(dialog, server, lParam); break;
+    }
+    return TRUE;
+}

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-inline bool WriteWholeFile(const std::string &path, const std::string &bytes) {
+inline bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -19,7 +19,7 @@ inline bool WriteWholeFile(const std::string &path, const std::string &bytes) {
 }
 
 // The file's bytes, or "<missing>" when it cannot be read.
-inline std::string ReadWholeFile(const std::string &path) {
+inline std::string ReadWholeFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -33,17 +33,17 @@ inline std::string ReadWholeFile(const std::string &path) {
     return bytes;
 }
 
-inline bool PathExists(const std::string &path) {
+inline bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-inline bool IsFolderPath(const std::string &path) {
+inline bool IsFolderPath(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Names in a folder, sorted, without "." and "..".
-inline std::vector<std::string> ListFolder(const std::string &folder) {
+inline std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -59,9 +59,9 @@ inline std::vector<std::string> ListFolder(const std::string &folder) {
     return names;
 }
 
-inline void RemoveTree(const std::string &path) {
+inline void RemoveTree(const std::string& path) {
     if (IsFolderPath(path)) {
-        for (const std::string &name : ListFolder(path))
+        for (const std::string& name : ListFolder(path))
             RemoveTree(path + "\\" + name);
         RemoveDirectoryA(path.c_str());
         return;
@@ -70,7 +70,7 @@ inline void RemoveTree(const std::string &path) {
     DeleteFileA(path.c_str());
 }
 
-inline std::wstring Widen(const std::string &text) {
+inline std::wstring Widen(const std::string& text) {
     wchar_t wide[MAX_PATH * 2] = {};
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH * 2);
     return wide;
@@ -78,7 +78,7 @@ inline std::wstring Widen(const std::string &text) {
 
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const char *tag) : path_() {
+    explicit ScratchFolder(const char* tag) : path_() {
         static int counter = 0;
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
@@ -88,11 +88,11 @@ public:
         CreateDirectoryA(path_.c_str(), nullptr);
     }
     ~ScratchFolder() { RemoveTree(path_); }
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    const std::string &path() const { return path_; }
-    std::string operator/(const std::string &name) const { return path_ + "\\" + name; }
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
 private:
     std::string path_;

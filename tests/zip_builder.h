@@ -22,13 +22,13 @@ public:
 
     using Options = ZipEntryOptions;
 
-    ZipBuilder &Add(const std::string &name, const std::string &content, Method method = Deflated,
+    ZipBuilder& Add(const std::string& name, const std::string& content, Method method = Deflated,
                     Options options = Options()) {
         Item item;
         item.name = name;
         item.size = static_cast<uint32_t>(content.size());
         item.crc = static_cast<uint32_t>(
-                       crc32(0L, reinterpret_cast<const Bytef *>(content.data()), static_cast<uInt>(content.size()))) ^
+                       crc32(0L, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size()))) ^
                    options.crcXor;
         item.data = method == Deflated ? DeflateRaw(content) : content;
         item.method =
@@ -40,12 +40,12 @@ public:
         return *this;
     }
 
-    ZipBuilder &AddDirectory(const std::string &name) { return Add(name, std::string(), Stored); }
+    ZipBuilder& AddDirectory(const std::string& name) { return Add(name, std::string(), Stored); }
 
-    std::string Build(const std::string &comment = std::string()) const {
+    std::string Build(const std::string& comment = std::string()) const {
         std::string out;
         std::vector<uint32_t> offsets;
-        for (const Item &item : items_) {
+        for (const Item& item : items_) {
             offsets.push_back(static_cast<uint32_t>(out.size()));
             Put32(out, 0x04034b50);
             Put16(out, 20);
@@ -69,7 +69,7 @@ public:
         }
         const uint32_t directoryOffset = static_cast<uint32_t>(out.size());
         for (size_t i = 0; i < items_.size(); ++i) {
-            const Item &item = items_[i];
+            const Item& item = items_[i];
             Put32(out, 0x02014b50);
             Put16(out, 20);
             Put16(out, 20);
@@ -101,13 +101,13 @@ public:
         return out;
     }
 
-    static std::string DeflateRaw(const std::string &content) {
+    static std::string DeflateRaw(const std::string& content) {
         z_stream stream = {};
         deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
         std::string out(deflateBound(&stream, static_cast<uLong>(content.size())) + 16, '\0');
-        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(content.data()));
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
         stream.avail_in = static_cast<uInt>(content.size());
-        stream.next_out = reinterpret_cast<Bytef *>(&out[0]);
+        stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
         stream.avail_out = static_cast<uInt>(out.size());
         deflate(&stream, Z_FINISH);
         out.resize(stream.total_out);
@@ -127,11 +127,11 @@ private:
         bool descriptorSignature = true;
     };
 
-    static void Put16(std::string &out, uint16_t value) {
+    static void Put16(std::string& out, uint16_t value) {
         out += static_cast<char>(value & 0xFF);
         out += static_cast<char>(value >> 8);
     }
-    static void Put32(std::string &out, uint32_t value) {
+    static void Put32(std::string& out, uint32_t value) {
         Put16(out, static_cast<uint16_t>(value & 0xFFFF));
         Put16(out, static_cast<uint16_t>(value >> 16));
     }

@@ -12,30 +12,30 @@ namespace {
 
 class StringSink : public ZipSink {
 public:
-    bool Write(const unsigned char *data, size_t size) override {
-        text.append(reinterpret_cast<const char *>(data), size);
+    bool Write(const unsigned char* data, size_t size) override {
+        text.append(reinterpret_cast<const char*>(data), size);
         return text.size() <= limit;
     }
     std::string text;
     size_t limit = static_cast<size_t>(-1);
 };
 
-const unsigned char *Bytes(const std::string &archive) {
-    return reinterpret_cast<const unsigned char *>(archive.data());
+const unsigned char* Bytes(const std::string& archive) {
+    return reinterpret_cast<const unsigned char*>(archive.data());
 }
 
-ZipStatus ReadAll(const std::string &archive, std::vector<ZipEntry> &entries) {
+ZipStatus ReadAll(const std::string& archive, std::vector<ZipEntry>& entries) {
     return ReadZipDirectory(Bytes(archive), archive.size(), entries);
 }
 
-ZipStatus ExtractText(const std::string &archive, const ZipEntry &entry, std::string &text) {
+ZipStatus ExtractText(const std::string& archive, const ZipEntry& entry, std::string& text) {
     StringSink sink;
     const ZipStatus status = ExtractZipEntry(Bytes(archive), archive.size(), entry, sink);
     text = sink.text;
     return status;
 }
 
-std::string Repeated(const std::string &piece, size_t count) {
+std::string Repeated(const std::string& piece, size_t count) {
     std::string text;
     for (size_t i = 0; i < count; ++i)
         text += piece + std::to_string(i % 97);
@@ -43,7 +43,7 @@ std::string Repeated(const std::string &piece, size_t count) {
 }
 
 // The only entry of an archive of one entry; fails the test when the directory is unreadable.
-ZipStatus ExtractSingle(const std::string &archive, std::string &text) {
+ZipStatus ExtractSingle(const std::string& archive, std::string& text) {
     std::vector<ZipEntry> entries;
     const ZipStatus listed = ReadAll(archive, entries);
     if (listed != ZipStatus::Ok)
@@ -184,7 +184,7 @@ TEST(ZipReader, SinkThatRefusesStopsTheExtraction) {
     EXPECT_EQ(ExtractZipEntry(Bytes(archive), archive.size(), entries[0], sink), ZipStatus::WriteFailed);
 }
 
-std::string RelativePath(const std::string &name, ZipPathStatus expected, size_t size = 260) {
+std::string RelativePath(const std::string& name, ZipPathStatus expected, size_t size = 260) {
     std::vector<char> output(size, '#');
     EXPECT_EQ(MakeEntryRelativePath(name, output.data(), output.size()), expected) << name;
     return expected == ZipPathStatus::Ok ? std::string(output.data()) : std::string();
@@ -202,7 +202,7 @@ TEST(ZipEntryPath, RelativeNamesBecomeBackslashPaths) {
 }
 
 TEST(ZipEntryPath, NamesThatCouldLeaveTheFolderAreUnsafe) {
-    const char *const unsafe[] = {
+    const char* const unsafe[] = {
         "",
         "/etc/passwd",
         "\\WINDOWS\\win.ini",
@@ -237,7 +237,7 @@ TEST(ZipEntryPath, NamesThatCouldLeaveTheFolderAreUnsafe) {
         ".",
         "//",
     };
-    for (const char *name : unsafe)
+    for (const char* name : unsafe)
         RelativePath(name, ZipPathStatus::Unsafe);
     RelativePath(std::string("nul\0byte", 8), ZipPathStatus::Unsafe);
 }
@@ -291,7 +291,7 @@ TEST(ZipReaderFuzz, RandomDamageNeverReadsOutsideTheArchive) {
         std::vector<ZipEntry> entries;
         if (ReadAll(data, entries) != ZipStatus::Ok)
             continue;
-        for (const ZipEntry &entry : entries) {
+        for (const ZipEntry& entry : entries) {
             StringSink sink;
             ExtractZipEntry(Bytes(data), data.size(), entry, sink);
             ASSERT_LE(sink.text.size(), entry.uncompressedSize);

@@ -1,0 +1,57 @@
+// A small HTTP/1.0 server on 127.0.0.1 for the tests, run on its own thread: it answers every
+// request with one scripted response (status, body, a cut-short body, a slow body).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace harness {
+
+struct HttpResponse {
+    int status = 200;
+    std::string body;
+    // Close the connection after this many body bytes although Content-Length promised all.
+    size_t cutAfter = std::string::npos;
+    // Body sent in pieces of this size with a pause after each (0: all at once).
+    size_t chunkSize = 0;
+    DWORD chunkPauseMs = 0;
+};
+
+class HttpServer {
+public:
+    HttpServer() = default;
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Listens on 127.0.0.1:port (0 picks a free port); false if the port cannot be had.
+    bool Start(unsigned short port);
+    void Stop();
+    unsigned short Port() const { return port_; }
+
+    void SetResponse(const HttpResponse& response);
+    // Requests that carried a request line (connection checks without one are not counted).
+    int RequestCount() const { return requests_; }
+    std::string LastRequestLine() const;
+    std::string LastUserAgent() const;
+
+private:
+    void Serve();
+    void Answer(UINT_PTR client);
+
+    UINT_PTR listener_ = ~UINT_PTR{0};
+    unsigned short port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> requests_{0};
+    mutable std::mutex mutex_;
+    HttpResponse response_;
+    std::string lastRequestLine_;
+    std::string lastUserAgent_;
+};
+
+} // namespace harness

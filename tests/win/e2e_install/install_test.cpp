@@ -1,0 +1,316 @@
+// The whole installation as a user meets it: the real ldsetup.exe against an HTTP server on
+// 127.0.0.1 and a Program Manager stand-in, checked on disk, in LUDRA.INI, on the Desktop and
+// in the group commands. Also the ways it can fail, and what each leaves behind.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "harness.h"
+#include "http_server.h"
+#include "install/shortcut.h"
+#include "package_url.h"
+#include "progman_server.h"
+#include "resources/resource_ids.h"
+#include "zip_builder.h"
+
+namespace {
+
+using namespace harness;
+
+constexpr const char* Folder = "C:\\LUDRA";
+constexpr const char* DownloadFailedText = "Attenzione! Connessione Internet non disponibile, download fallito.";
+constexpr const char* IncompleteText = "Attenzione! L'installazione non e' stata completata correttamente.";
+constexpr const char* DoneText = "Installazione terminata con successo.\n\nUtilizzare il collegamento creato sul Desktop "
+                                 "per l'attivazione di LUDRA.";
+constexpr const char* FolderExistsText = "Attenzione! Il percorso SERVER indicato gia' esiste.";
+constexpr const char* CancelQuestion = "Confermi l'interruzione delle operazioni in corso?";
+constexpr int WaitCancelId = 103;
+constexpr int WaitAnimationId = 104;
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string DemoFile(const char* relative) {
+    return ReadWholeFile(std::string(LUDRA_SOURCE_DIR) + "\\demo\\package\\" + relative);
+}
+
+unsigned short PackagePort() {
+    // The build's package URL: http://127.0.0.1:PORT/...
+    const std::string url = LUDRA_PACKAGE_URL;
+    const size_t colon = url.find(':', url.find("//") + 2);
+    return colon == std::string::npos ? 80 : static_cast<unsigned short>(std::atoi(url.c_str() + colon + 1));
+}
+
+std::string IniValue(const char* section, const char* key) {
+    char value[256] = {};
+    GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, "C:\\LUDRA\\LUDRA.INI");
+    return value;
+}
+
+std::string DesktopShortcut() {
+    char desktop[ShortcutPathSize] = {};
+    if (ReadDesktopFolder(desktop) != 0)
+        return {};
+    return std::string(desktop) + "\\LUDRA4.LNK";
+}
+
+bool HiresScreen() {
+    return GetSystemMetrics(SM_CXSCREEN) >= 1024 && GetSystemMetrics(SM_CYSCREEN) >= 768;
+}
+
+// A valid package with the demo's SETUP.INF replaced (or left out when inf is empty).
+std::string PackageWithInf(const std::string& inf) {
+    ZipBuilder zip;
+    zip.Add("LUDRA.EXE", DemoFile("LUDRA.EXE"));
+    zip.Add("DATI/ARCHIVI/clienti.csv", DemoFile("DATI\\ARCHIVI\\clienti.csv"));
+    if (!inf.empty())
+        zip.Add("SETUP.INF", inf);
+    return zip.Build();
+}
+
+class Installation : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(RemoveTree("C:\\LUDRA"));
+        ASSERT_TRUE(RemoveTree("C:\\LUDRA47"));
+        DeleteFileA(DesktopShortcut().c_str());
+        ASSERT_TRUE(progman_.Start());
+    }
+    void TearDown() override {
+        program_.Kill();
+        progman_.Stop();
+        http_.Stop();
+        RemoveTree("C:\\LUDRA");
+        DeleteFileA(DesktopShortcut().c_str());
+    }
+
+    void Serve(const HttpResponse& response) {
+        http_.SetResponse(response);
+        ASSERT_TRUE(http_.Start(PackagePort())) << "port " << PackagePort() << " is taken";
+    }
+    void ServePackage(const std::string& bytes) {
+        HttpResponse response;
+        response.body = bytes;
+        Serve(response);
+    }
+
+    HWND StartAndConfirm() {
+        EXPECT_TRUE(program_.Start(LDSETUP_EXE));
+        HWND dialog = WaitForDialogWithControl(program_.Id(), IDC_FOLDER);
+        EXPECT_NE(nullptr, dialog);
+        if (!dialog)
+            return nullptr;
+        EXPECT_EQ(Folder, GetControlText(dialog, IDC_FOLDER));
+        PressButton(dialog, IDOK);
+        return dialog;
+    }
+
+    // The next message box's text; the box is answered with OK.
+    std::string NextMessage(DWORD timeoutMs = 60000) {
+        HWND box = WaitForMessageBox(program_.Id(), timeoutMs);
+        if (!box)
+            return "(no message box)";
+        const std::string text = MessageBoxText(box);
+        EXPECT_TRUE(AnswerMessageBox(box, IDOK));
+        return text;
+    }
+
+    void ExpectDialogBackForAnotherTry(HWND dialog) {
+        // Enabled in the order Annulla, Conferma, folder field.
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_FOLDER)) != FALSE; }, 5000));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+        EXPECT_TRUE(WaitUntil([&] { return FocusedControl(dialog) == GetDlgItem(dialog, IDC_FOLDER); }, 3000));
+    }
+
+    void CancelAndExpectExitZero(HWND dialog) {
+        PressButton(dialog, IDCANCEL);
+        DWORD exitCode = 99;
+        ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+        EXPECT_EQ(0u, exitCode);
+    }
+
+    Program program_;
+    HttpServer http_;
+    ProgmanServer progman_;
+};
+
+TEST_F(Installation, CompleteInstallationFromConfirmToProgramGroup) {
+    Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});
+    ASSERT_NE(nullptr, StartAndConfirm());
+    EXPECT_EQ(DoneText, NextMessage());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+
+    // One request, as the product's agent.
+    EXPECT_EQ(1, http_.RequestCount());
+    EXPECT_EQ("GET /Ludra47/LD46DEMO.zip HTTP/1.1", http_.LastRequestLine());
+    EXPECT_EQ("VaVava", http_.LastUserAgent());
+
+    // The package's files, folders included, and the package itself gone.
+    for (const char* file : {"LUDRA.EXE", "ludra.chm", "manuale4.pdf", "SETUP.INF", "DATI\\ARCHIVI\\clienti.csv",
+                             "DATI\\ARCHIVI\\articoli.csv", "MODELLI\\fattura.mod", "DOC\\LEGGIMI.TXT"})
+        EXPECT_EQ(DemoFile(file), ReadWholeFile(std::string(Folder) + "\\" + file)) << file;
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
+
+    // LUDRA.INI: the section for this screen, and what the package's LUDRA.INI already had kept.
+    EXPECT_EQ("Demo S.r.l.", IniValue("GENERALE", "Azienda"));
+    EXPECT_EQ("ITA", IniValue("GENERALE", "Lingua"));
+    EXPECT_EQ("DATI\\ARCHIVI", IniValue("ARCHIVI", "Percorso"));
+    if (HiresScreen()) {
+        EXPECT_EQ("1000", IniValue("FINESTRA", "Larghezza"));
+        EXPECT_EQ("10", IniValue("CARATTERI", "Dimensione"));
+        EXPECT_EQ("1", IniValue("FINESTRA", "Massimizzata")) << "an existing value was overwritten";
+    } else {
+        EXPECT_EQ("780", IniValue("FINESTRA", "Larghezza"));
+        EXPECT_EQ("8", IniValue("CARATTERI", "Dimensione"));
+        EXPECT_EQ("1", IniValue("STAMPA", "Anteprima")) << "an existing value was overwritten";
+    }
+
+    // The shortcut on the Desktop, read back through the shell.
+    ASSERT_TRUE(FileExists(DesktopShortcut())) << DesktopShortcut();
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&link)));
+    IPersistFile* file = nullptr;
+    ASSERT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    wchar_t widePath[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, DesktopShortcut().c_str(), -1, widePath, MAX_PATH);
+    ASSERT_EQ(S_OK, file->Load(widePath, STGM_READ));
+    char text[MAX_PATH] = {};
+    link->GetPath(text, sizeof text, nullptr, 0);
+    EXPECT_STREQ("C:\\LUDRA\\LUDRA.EXE", text);
+    link->GetWorkingDirectory(text, sizeof text);
+    EXPECT_STREQ("C:\\LUDRA", text);
+    link->GetDescription(text, sizeof text);
+    EXPECT_STREQ("Ludra4", text);
+    file->Release();
+    link->Release();
+    CoUninitialize();
+
+    // The program group, as Program Manager received it.
+    ASSERT_TRUE(WaitUntil([&] { return progman_.Executes() > 0; }, 5000));
+    EXPECT_EQ("[CreateGroup(\"Ludra 4.7\")]"
+              "[AddItem(C:\\LUDRA\\ludra.exe,Ludra 4)]"
+              "[AddItem(C:\\LUDRA\\ludra.chm,Help Ludra)]"
+              "[AddItem(C:\\LUDRA\\manuale4.pdf,Manuale Ludra)]"
+              "[ShowGroup(\"Ludra 4.7\",1)]",
+              progman_.Commands());
+    EXPECT_EQ(1, progman_.Executes());
+    RecordProperty("screen", HiresScreen() ? "1024x768" : "800x600");
+    std::printf("installed on a %dx%d screen\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(DownloadFailedText, NextMessage());
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_TRUE(FolderExists(Folder));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+
+    PressButton(dialog, IDOK);
+    EXPECT_EQ(FolderExistsText, NextMessage());
+    CancelAndExpectExitZero(dialog);
+    EXPECT_EQ(0, progman_.Initiates());
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+}
+
+TEST_F(Installation, ErrorPageIsAFailedDownloadNotAPackage) {
+    Serve(HttpResponse{404, "<html><body>Not Found</body></html>"});
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(DownloadFailedText, NextMessage());
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
+    CancelAndExpectExitZero(dialog);
+}
+
+TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
+    HttpResponse slow;
+    slow.body = ReadWholeFile(DEMO_PACKAGE);
+    slow.body.resize(400000, 'x');
+    slow.chunkSize = 4096;
+    slow.chunkPauseMs = 50;
+    Serve(slow);
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+
+    HWND wait = WaitForDialogWithControl(program_.Id(), WaitAnimationId, 20000);
+    ASSERT_NE(nullptr, wait) << "the wait dialog did not show";
+    EXPECT_FALSE(IsWindowEnabled(dialog)) << "the setup dialog must be disabled during the download";
+    PressButton(wait, WaitCancelId);
+    HWND question = WaitForMessageBox(program_.Id());
+    ASSERT_NE(nullptr, question);
+    EXPECT_EQ(CancelQuestion, MessageBoxText(question));
+    EXPECT_TRUE(AnswerMessageBox(question, IDYES));
+
+    EXPECT_EQ(DownloadFailedText, NextMessage());
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_FALSE(IsWindow(wait));
+    // The partial package stays; nothing was unpacked or configured.
+    EXPECT_TRUE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
+    CancelAndExpectExitZero(dialog);
+}
+
+TEST_F(Installation, CorruptPackageIsNotConfiguredAndIsDeleted) {
+    std::string corrupt = ReadWholeFile(DEMO_PACKAGE);
+    ASSERT_GT(corrupt.size(), 200u);
+    for (size_t i = 100; i < corrupt.size() - 100; i += 7)
+        corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5A);
+    ServePackage(corrupt);
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    CancelAndExpectExitZero(dialog);
+}
+
+TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {
+    ServePackage(PackageWithInf(""));
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_TRUE(FileExists("C:\\LUDRA\\LUDRA.EXE"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    CancelAndExpectExitZero(dialog);
+}
+
+TEST_F(Installation, SetupInfWithoutTheScreensSectionIsNotCompleted) {
+    const char* other = HiresScreen() ? "[CONFIG_INI_LOWRES]\r\nFINESTRA; Larghezza=780\r\n"
+                                      : "[CONFIG_INI_HIRES]\r\nFINESTRA; Larghezza=1000\r\n";
+    ServePackage(PackageWithInf(other));
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_TRUE(FileExists("C:\\LUDRA\\SETUP.INF"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    CancelAndExpectExitZero(dialog);
+}
+
+} // namespace
