@@ -10,6 +10,7 @@
 #include "app/app_globals.h"
 #include "install/extract.h"
 #include "install/file_handle.h"
+#include "install/package_digest.h"
 #include "package_url.h"
 #include "progress/wait.h"
 
@@ -183,9 +184,10 @@ int CopyUrlToFile(HINTERNET request, HANDLE file, DWORD expectedSize) {
     return 1;
 }
 
-int DownloadPackageFrom(HWND owner, const char* folder, const char* url) {
+int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256) {
     BeginWait(AppInstance, owner, AppCaption.data());
-    if (!ReceivePackage(folder, url)) {
+    // A package that is not the one the build expects is a failed download: it is not unpacked.
+    if (!ReceivePackage(folder, url) || !PackageMatchesDigest(PackagePath, expectedSha256)) {
         EndWait();
         MessageBoxA(owner, FailureText, AppCaption.data(), FailureStyle);
         return DownloadFailed;
@@ -197,5 +199,5 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url) {
 }
 
 int DownloadDemoPackage(HWND owner, const char* folder) {
-    return DownloadPackageFrom(owner, folder, LUDRA_PACKAGE_URL);
+    return DownloadPackageFrom(owner, folder, LUDRA_PACKAGE_URL, LUDRA_PACKAGE_SHA256);
 }

@@ -14,10 +14,11 @@ constexpr int DownloadSucceeded = 0;
 constexpr int DownloadFailed = -1;  // its own message already shown
 constexpr int UnpackingFailed = -2; // no message of its own; the package is deleted
 
-// 0: received and unpacked; non-zero: failed or cancelled. Downloads from LUDRA_PACKAGE_URL.
+// 0: received and unpacked; non-zero: failed or cancelled. Downloads from LUDRA_PACKAGE_URL and,
+// when the build names one, checks the package against LUDRA_PACKAGE_SHA256 before unpacking it.
 int DownloadDemoPackage(HWND owner, const char* folder);
-// The same step from any URL.
-int DownloadPackageFrom(HWND owner, const char* folder, const char* url);
+// The same step from any URL; expectedSha256 null or empty checks nothing.
+int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256 = nullptr);
 
 // 1 when the URL is open and the server answered 200, 0 otherwise. Each handle is stored as
 // soon as it exists, so the caller closes it on failure too.
