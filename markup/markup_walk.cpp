@@ -1,6 +1,192 @@
-// TEMPORARY placeholder until the markup renderer lands.
+// The three drawing entries of an owner-drawn item, the walk over its markup, the per-item state
+// and the drawing helpers the tag families share.
 #include "markup/markup.h"
-int DrawMarkupItem(HINSTANCE, const DRAWITEMSTRUCT*, const ColumnTable*) { return 1; }
-int DrawItemFocus(HINSTANCE, const DRAWITEMSTRUCT*, const ColumnTable*) { return 1; }
-int DrawItemBody(HINSTANCE, const DRAWITEMSTRUCT*, const ColumnTable*) { return 1; }
-void RenderMarkup(HINSTANCE, const DRAWITEMSTRUCT*, const char*, const ColumnTable*, double) {}
+
+#include <cstring>
+
+#include "app/strings.h"
+#include "markup/markup_state.h"
+#include "markup/markup_tags.h"
+#include "skin/gdi_guards.h"
+
+RECT CellRect = {};
+
+namespace {
+
+constexpr size_t ItemTextSize = 2548;
+// Shared by all items: the list box's text of the item being drawn.
+char ItemText[ItemTextSize];
+
+constexpr UINT NoItem = static_cast<UINT>(-1);
+constexpr COLORREF FocusFrameColour = RGB(0, 0, 0);
+constexpr COLORREF InitialRowColour = RGB(255, 255, 255);
+
+// The item's text, or an empty one when it cannot be read or does not fit the buffer.
+const char* FetchItemText(const DRAWITEMSTRUCT* drawItem) {
+    ItemText[0] = '\0';
+    const WPARAM index = drawItem->itemID & 0xFFFF;
+    const LRESULT length = SendMessageA(drawItem->hwndItem, LB_GETTEXTLEN, index, 0);
+    if (length < 0 || static_cast<size_t>(length) >= ItemTextSize)
+        return ItemText;
+    if (SendMessageA(drawItem->hwndItem, LB_GETTEXT, index, reinterpret_cast<LPARAM>(ItemText)) < 0)
+        ItemText[0] = '\0';
+    ItemText[ItemTextSize - 1] = '\0';
+    return ItemText;
+}
+
+void FillWithSysColour(HDC dc, const RECT& rect, int index) {
+    FillSolid(dc, rect, GetSysColor(index));
+}
+
+void FrameWith(HDC dc, const RECT& rect, COLORREF colour) {
+    BrushHandle brush(CreateSolidBrush(colour));
+    if (brush)
+        FrameRect(dc, &rect, brush.get());
+}
+
+void Dispatch(MarkupTag tag, MarkupState& state) {
+    switch (tag) {
+    case MarkupTag::Ofs: return TagOfs(state);
+    case MarkupTag::X: return TagX(state);
+    case MarkupTag::XE: return TagXE(state);
+    case MarkupTag::D: return TagD(state);
+    case MarkupTag::XCol: return TagXCol(state);
+    case MarkupTag::Bmp: return TagBmp(state);
+    case MarkupTag::Bbk: return TagBbk(state);
+    case MarkupTag::Rbr: return TagRbr(state);
+    case MarkupTag::CL: return TagCL(state);
+    case MarkupTag::CSL: return TagCSL(state);
+    case MarkupTag::CA: return TagCA(state);
+    case MarkupTag::CS: return TagCS(state);
+    case MarkupTag::CD: return TagCD(state);
+    case MarkupTag::CR: return TagCR(state);
+    case MarkupTag::Txt: return TagTxt(state);
+    case MarkupTag::Txl: return TagTxl(state);
+    case MarkupTag::Dta: return TagDta(state);
+    case MarkupTag::Bck: return TagBck(state);
+    case MarkupTag::Bkm: return TagBkm(state);
+    case MarkupTag::Frg: return TagFrg(state);
+    case MarkupTag::Pen: return TagPen(state);
+    case MarkupTag::Sep: return TagSep(state);
+    case MarkupTag::Tree: return TagTree(state);
+    case MarkupTag::Lin: return TagLin(state);
+    case MarkupTag::LinB: return TagLinB(state);
+    case MarkupTag::LinC: return TagLinC(state);
+    case MarkupTag::EL: return TagEL(state);
+    case MarkupTag::TL: return TagTL(state);
+    case MarkupTag::FL: return TagFL(state);
+    case MarkupTag::Rect: return TagRect(state);
+    case MarkupTag::GRect: return TagGRect(state);
+    case MarkupTag::SP: return TagSP(state);
+    case MarkupTag::DRC: return TagDRC(state);
+    case MarkupTag::DR: return TagDR(state);
+    case MarkupTag::DRS: return TagDRS(state);
+    case MarkupTag::SF: return TagSF(state);
+    case MarkupTag::SFP: return TagSFP(state);
+    case MarkupTag::SFD: return TagSFD(state);
+    case MarkupTag::SFB: return TagSFB(state);
+    case MarkupTag::SCP: return TagSCP(state);
+    case MarkupTag::SCD: return TagSCD(state);
+    case MarkupTag::SCB: return TagSCB(state);
+    case MarkupTag::F01: return TagF01(state);
+    case MarkupTag::None:
+    case MarkupTag::Count: return;
+    }
+}
+
+} // namespace
+
+MarkupState::MarkupState(HINSTANCE instance, const DRAWITEMSTRUCT* item, const ColumnTable* columns, double scale,
+                         size_t textLength)
+    : instance(instance), item(item), dc(item->hDC), columns(columns), scale(scale),
+      selected((item->itemState & ODS_SELECTED) != 0), itemLeft(item->rcItem.left), cursorX(0), columnStart(0),
+      columnWidth(0), cellGap(ScaleInt(5, scale)), thinStep(ScaleInt(1, scale)), wideStep(ScaleInt(10, scale)),
+      penColour(RGB(0, 0, 0)), drawFlags(0), savedFont(nullptr), barColour(RGB(0, 0, 0)), barSegments(0),
+      evenRowColour(InitialRowColour), oddRowColour(InitialRowColour), evenRowPattern(), oddRowPattern(),
+      endOfItem(false), tagName(), tagArg(textLength + 1, '\0'), scratchText(textLength + 1, '\0') {}
+
+void ResetCell(const MarkupState& state) {
+    CellRect = state.item->rcItem;
+}
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    BrushHandle brush(CreateSolidBrush(colour));
+    if (brush)
+        FillRect(dc, &rect, brush.get());
+}
+
+void DrawLine(HDC dc, int x1, int y1, int x2, int y2) {
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+}
+
+void DrawPenLine(HDC dc, int style, COLORREF colour, int x1, int y1, int x2, int y2) {
+    PenHandle pen(CreatePen(style, 1, colour));
+    if (!pen)
+        return;
+    SelectGuard select(dc, pen.get());
+    DrawLine(dc, x1, y1, x2, y2);
+}
+
+void RenderMarkup(HINSTANCE instance, const DRAWITEMSTRUCT* drawItem, const char* text, const ColumnTable* columns,
+                  double scale) {
+    if (!drawItem || !text)
+        return;
+    HDC dc = drawItem->hDC;
+    if (!std::strchr(text, TagOpenByte)) {
+        CellRect = drawItem->rcItem;
+        if (!IsBlankText(text))
+            DrawTextA(dc, text, -1, &CellRect, TextRunFlags);
+        return;
+    }
+    const size_t length = std::strlen(text);
+    MarkupState state(instance, drawItem, columns, scale, length);
+    size_t pos = 0;
+    while (pos < length && !state.endOfItem) {
+        pos = ReadMarkupTag(text, pos, state.tagName, sizeof state.tagName, state.arg(), state.tagArg.size());
+        Dispatch(FindMarkupTag(state.tagName), state);
+    }
+    RestoreSavedFont(state);
+}
+
+int DrawItemBody(HINSTANCE instance, const DRAWITEMSTRUCT* drawItem, const ColumnTable* columns) {
+    if (drawItem->itemID == NoItem)
+        return 1;
+    const char* text = FetchItemText(drawItem);
+    HDC dc = drawItem->hDC;
+    CellRect = drawItem->rcItem;
+    if (!(drawItem->itemState & ODS_FOCUS))
+        FrameWith(dc, CellRect, GetSysColor(COLOR_WINDOW));
+    if (drawItem->itemState & ODS_SELECTED) {
+        FillWithSysColour(dc, CellRect, COLOR_HIGHLIGHT);
+        SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOW));
+    } else {
+        FillWithSysColour(dc, CellRect, COLOR_WINDOW);
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    }
+    RenderMarkup(instance, drawItem, text, columns, 1.0);
+    if (drawItem->itemState & ODS_FOCUS)
+        FrameWith(dc, drawItem->rcItem, FocusFrameColour);
+    return 1;
+}
+
+int DrawItemFocus(HINSTANCE instance, const DRAWITEMSTRUCT* drawItem, const ColumnTable* columns) {
+    if (!(drawItem->itemState & ODS_FOCUS))
+        return DrawItemBody(instance, drawItem, columns);
+    RECT focus = drawItem->rcItem;
+    DrawFocusRect(drawItem->hDC, &focus);
+    return 1;
+}
+
+int DrawMarkupItem(HINSTANCE instance, const DRAWITEMSTRUCT* drawItem, const ColumnTable* columns) {
+    if (drawItem->itemID == NoItem)
+        return DrawItemFocus(instance, drawItem, columns);
+    switch (drawItem->itemAction) {
+    case ODA_DRAWENTIRE:
+    case ODA_SELECT: return DrawItemBody(instance, drawItem, columns);
+    case ODA_FOCUS: return DrawItemFocus(instance, drawItem, columns);
+    }
+    return 1;
+}

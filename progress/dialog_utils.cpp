@@ -1,8 +1,37 @@
-// TEMPORARY placeholder until the wait dialog lands (SetDlgItemStyle is real: the setup dialog needs it).
+// Small utilities for skinned dialog controls: replacing a control's procedure or style, aligning
+// a brush to a window, and the default colours of a control.
 #include "progress/dialog_utils.h"
-void SubclassDlgItem(HWND dialog, int id, WNDPROC procedure) {
-    SetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+
+#include "app/app_globals.h"
+
+namespace {
+constexpr COLORREF EnabledTextColour = RGB(0, 0, 0);
+constexpr COLORREF DisabledTextColour = RGB(0x80, 0x80, 0x80);
+constexpr COLORREF ControlBackColour = RGB(0xFF, 0xFF, 0xFF);
+} // namespace
+
+void SubclassDlgItem(HWND dialog, int controlId, WNDPROC procedure) {
+    // The previous procedure is dropped: the replacements forward to the "Static" class procedure.
+    SetWindowLongPtrA(GetDlgItem(dialog, controlId), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
-void SetDlgItemStyle(HWND dialog, int id, DWORD style) { SetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE, style); }
-void AlignBrushOrigin(HWND, HDC, HBRUSH) {}
-HBRUSH DefaultCtlColor(HWND, int, HDC) { return nullptr; }
+
+void SetDlgItemStyle(HWND dialog, int controlId, DWORD style) {
+    SetWindowLongPtrA(GetDlgItem(dialog, controlId), GWL_STYLE, static_cast<LONG_PTR>(style));
+}
+
+void AlignBrushOrigin(HWND window, HDC dc, HBRUSH brush) {
+    UnrealizeObject(brush);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+}
+
+HBRUSH DefaultCtlColor(HWND dialog, int controlId, HDC dc) {
+    if (controlId == 0)
+        return reinterpret_cast<HBRUSH>(GetClassLongPtrA(dialog, GCLP_HBRBACKGROUND));
+    HWND control = GetDlgItem(dialog, controlId);
+    SetTextColor(dc, IsWindowEnabled(control) ? EnabledTextColour : DisabledTextColour);
+    SetBkColor(dc, ControlBackColour);
+    AlignBrushOrigin(control ? control : dialog, dc, WhiteBrush);
+    return WhiteBrush;
+}

@@ -1,5 +1,14 @@
-// TEMPORARY placeholder until the wait lands.
+// The process-wide wait: owner disabled and hourglass from BeginWait to EndWait, the wait dialog
+// created by the first text, and the message pump that long steps call between units of work.
 #include "progress/wait.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/strings.h"
+#include "resources/resource_ids.h"
+#include "skin/panel.h"
+
 HWND WaitOwner = nullptr;
 HINSTANCE WaitInstance = nullptr;
 std::array<char, WaitTitleSize> WaitTitle = {};
@@ -8,10 +17,121 @@ int WaitActive = 0;
 int WaitCancelled = 0;
 HBRUSH PanelBrush = nullptr;
 std::array<char, AnimationSpecSize> AnimationSpec = {};
-void BeginWait(HINSTANCE, HWND, const char*) {}
-void EndWait() {}
-int SetWaitItemText(int, const char*) { return 1; }
-int SetWaitStatus(const char*) { return 1; }
-int SetWaitDetail(const char*) { return 1; }
-int SetWaitPercent(int) { return 1; }
-int PumpMessages() { return 0; }
+
+namespace {
+HCURSOR ReplacedCursor = nullptr;
+constexpr size_t PercentTextSize = 16;
+// Texts up to this length are compared with what a field shows before they are set again.
+constexpr size_t WaitTextCompareSize = 512;
+
+void DestroyWaitDialog() {
+    if (WaitDialog) {
+        DestroyWindow(WaitDialog);
+        WaitDialog = nullptr;
+    }
+}
+
+void CreateWaitDialog() {
+    WaitDialog = CreateDialogParamA(WaitInstance, MAKEINTRESOURCEA(IDD_WAIT), WaitOwner, WaitDlgProc, 0);
+    if (!WaitDialog)
+        return;
+    ShowWindow(WaitDialog, SW_SHOW);
+    SetCursor(ReplacedCursor);
+}
+
+// A message for the wait dialog goes through its keyboard handling; a thread message (WM_QUIT
+// among them) is dropped, so a quit request cannot end the program's loop in the middle of a step.
+void HandlePumpedMessage(MSG& message) {
+    if (WaitDialog && IsDialogMessageA(WaitDialog, &message))
+        return;
+    if (!message.hwnd)
+        return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+} // namespace
+
+void BeginWait(HINSTANCE instance, HWND owner, const char* title) {
+    // A wait begun without ending the previous one must not leave that one's dialog behind.
+    DestroyWaitDialog();
+    WaitOwner = owner;
+    if (owner)
+        EnableWindow(owner, FALSE);
+    CopyBounded(WaitTitle.data(), WaitTitle.size(), title ? title : "");
+    WaitCancelled = 0;
+    WaitInstance = instance;
+    ReplacedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    WaitActive = 1;
+}
+
+void EndWait() {
+    // The owner is enabled before the dialog goes, so the activation returns to it.
+    if (WaitOwner) {
+        EnableWindow(WaitOwner, TRUE);
+        SetFocus(WaitOwner);
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    WaitActive = 0;
+    DestroyWaitDialog();
+}
+
+namespace {
+bool ControlShowsText(HWND control, const char* text) {
+    const size_t length = std::strlen(text);
+    if (static_cast<size_t>(GetWindowTextLengthA(control)) != length || length >= WaitTextCompareSize)
+        return false;
+    char shown[WaitTextCompareSize];
+    GetWindowTextA(control, shown, sizeof shown);
+    return std::strcmp(shown, text) == 0;
+}
+} // namespace
+
+int SetWaitItemText(int controlId, const char* text) {
+    if (!WaitActive)
+        return 1;
+    if (!WaitDialog)
+        CreateWaitDialog();
+    if (!WaitDialog)
+        return 1;
+    // The download repeats its status for every block: a text the field already shows is not
+    // set again, which would only make the edit control lay it out and paint it anew.
+    HWND field = GetDlgItem(WaitDialog, controlId);
+    if (!ControlShowsText(field, text ? text : ""))
+        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""));
+    HWND cancel = GetDlgItem(WaitDialog, IDC_WAIT_CANCEL);
+    EnableWindow(cancel, TRUE);
+    UpdateWindow(cancel);
+    return 1;
+}
+
+int SetWaitStatus(const char* text) {
+    return SetWaitItemText(IDC_WAIT_STATUS, text);
+}
+
+int SetWaitDetail(const char* text) {
+    return SetWaitItemText(IDC_WAIT_DETAIL, text);
+}
+
+int SetWaitPercent(int percent) {
+    if (!WaitDialog)
+        return 1;
+    HWND bar = GetDlgItem(WaitDialog, IDC_WAIT_PERCENT);
+    if (!(GetWindowLongPtrA(bar, GWL_STYLE) & WS_VISIBLE))
+        ShowWindow(bar, SW_SHOW);
+    char text[PercentTextSize];
+    snprintf(text, sizeof text, "%d", percent);
+    SendMessageA(bar, SetPercentMessage, 0, reinterpret_cast<LPARAM>(text));
+    return 1;
+}
+
+int PumpMessages() {
+    if (WaitCancelled)
+        return WaitCancelled;
+    MSG message = {};
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        HandlePumpedMessage(message);
+        if (WaitCancelled)
+            return WaitCancelled;
+    }
+    return WaitCancelled;
+}

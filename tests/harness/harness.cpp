@@ -1,8 +1,12 @@
 // The automation harness: drives another process's windows with ordinary window messages.
 #include "harness.h"
 
+#include <psapi.h>
+#include <winternl.h>
+
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace harness {
 
@@ -226,6 +230,57 @@ void GetEditSelection(HWND edit, DWORD* start, DWORD* end) {
     const DWORD packed = static_cast<DWORD>(SendMessageA(edit, EM_GETSEL, 0, 0));
     *start = LOWORD(packed);
     *end = HIWORD(packed);
+}
+
+namespace {
+// One entry of the GDI handle table (the layout of 64-bit Windows, which Wine follows).
+struct GdiHandleEntry {
+    ULONGLONG object;
+    USHORT processId;
+    USHORT count;
+    USHORT unique;
+    UCHAR type;
+    UCHAR flags;
+    ULONGLONG userPointer;
+};
+static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entries are 24 bytes");
+constexpr size_t GdiHandleCount = 0x10000;
+constexpr size_t PebGdiTableOffset = 0xF8;
+
+using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+} // namespace
+
+int CountGdiObjects(HANDLE process, DWORD processId) {
+    auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    ULONG length = 0;
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0)
+        return -1;
+    ULONGLONG table = 0;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, static_cast<const char*>(static_cast<void*>(basic.PebBaseAddress)) + PebGdiTableOffset,
+                           &table, sizeof table, &read) ||
+        !table)
+        return -1;
+    std::vector<GdiHandleEntry> entries(GdiHandleCount);
+    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                           entries.size() * sizeof(GdiHandleEntry), &read))
+        return -1;
+    // Windows shares one table among processes; Wine's is the process's own and leaves the owner 0.
+    const USHORT owner = static_cast<USHORT>(processId);
+    int count = 0;
+    for (const GdiHandleEntry& entry : entries)
+        count += entry.type != 0 && (entry.processId == owner || entry.processId == 0) ? 1 : 0;
+    return count;
+}
+
+SIZE_T PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (!GetProcessMemoryInfo(process, &memory, sizeof memory))
+        return 0;
+    return memory.PagefileUsage;
 }
 
 bool SaveScreenshot(const char* path) {

@@ -1,9 +1,18 @@
 // ldharness.exe: runs one whole installation of ldsetup.exe unattended, as a user would,
 // printing the texts of every screen it meets and saving a screenshot of each.
 //   ldharness.exe demo OUTPUT_FOLDER
+// It also measures one installation for the benchmarks:
+//   ldharness.exe bench      time from Conferma to the success message, GDI objects and private
+//                            bytes before and after, and the longest stall of the interface
+//   ldharness.exe repaint N  GDI objects and private bytes around N repaints of the wait dialog
+#include <windows.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "harness.h"
 
@@ -105,11 +114,122 @@ int RunDemo(const std::string& outputFolder) {
     return static_cast<int>(exitCode);
 }
 
+void PrintResources(const char* name, const Program& program) {
+    std::printf("%s_gdi_objects=%d\n%s_private_bytes=%llu\n", name, CountGdiObjects(program.Handle(), program.Id()),
+                name, static_cast<unsigned long long>(PrivateBytes(program.Handle())));
+}
+
+// Round trip of a sent message to the program's dialog: how long its thread does not answer.
+class StallProbe {
+public:
+    explicit StallProbe(HWND window) : window_(window), thread_([this] { Run(); }) {}
+    ~StallProbe() {
+        stopping_ = true;
+        thread_.join();
+    }
+    double LongestMs() const { return longestUs_ / 1000.0; }
+    int Probes() const { return probes_; }
+
+private:
+    void Run() {
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        while (!stopping_ && IsWindow(window_)) {
+            DWORD_PTR result = 0;
+            QueryPerformanceCounter(&start);
+            if (!SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result))
+                break;
+            QueryPerformanceCounter(&end);
+            const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+            if (us > longestUs_)
+                longestUs_ = us;
+            ++probes_;
+            Sleep(2);
+        }
+    }
+    HWND window_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<long long> longestUs_{0};
+    std::atomic<int> probes_{0};
+    std::thread thread_;
+};
+
+int RunBench() {
+    RemoveTree("C:\\LUDRA");
+    RemoveTree("C:\\LUDRA47");
+    Program program;
+    if (!program.Start(LDSETUP_EXE))
+        return 1;
+    HWND dialog = WaitForDialogWithControl(program.Id(), FolderFieldId);
+    if (!dialog)
+        return 1;
+    Sleep(500);
+    PrintResources("before", program);
+
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    PressButton(dialog, IDOK);
+    HWND box = nullptr;
+    double longestStallMs = 0;
+    int probes = 0;
+    {
+        StallProbe probe(dialog);
+        box = WaitForMessageBox(program.Id(), InstallTimeoutMs);
+        QueryPerformanceCounter(&end);
+        longestStallMs = probe.LongestMs();
+        probes = probe.Probes();
+    }
+    if (!box)
+        return 1;
+    std::printf("install_ms=%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
+    std::printf("longest_stall_ms=%.1f\nstall_probes=%d\n", longestStallMs, probes);
+    std::printf("message=%s\n", OneLine(MessageBoxText(box)).c_str());
+    PrintResources("after", program);
+    AnswerMessageBox(box, IDOK);
+    DWORD exitCode = 1;
+    program.WaitForExit(10000, &exitCode);
+    std::printf("exit_code=%lu\n", static_cast<unsigned long>(exitCode));
+    return static_cast<int>(exitCode);
+}
+
+int RunRepaints(int count) {
+    RemoveTree("C:\\LUDRA");
+    RemoveTree("C:\\LUDRA47");
+    Program program;
+    if (!program.Start(LDSETUP_EXE))
+        return 1;
+    HWND dialog = WaitForDialogWithControl(program.Id(), FolderFieldId);
+    if (!dialog)
+        return 1;
+    PressButton(dialog, IDOK);
+    HWND wait = WaitForDialogWithControl(program.Id(), AnimationId, 60000);
+    if (!wait)
+        return 1;
+    Sleep(300);
+    PrintResources("wait_before", program);
+    for (int i = 0; i < count && IsWindow(wait); ++i) {
+        RedrawWindow(wait, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        DWORD_PTR result = 0;
+        // Answered only once the program pumps again, after the repaint it queued.
+        SendMessageTimeoutA(wait, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    }
+    Sleep(300);
+    PrintResources("wait_after", program);
+    std::printf("repaints=%d\n", count);
+    program.Kill();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "demo") == 0)
         return RunDemo(argv[2]);
-    std::printf("usage: ldharness demo OUTPUT_FOLDER\n");
+    if (argc == 2 && std::strcmp(argv[1], "bench") == 0)
+        return RunBench();
+    if (argc == 3 && std::strcmp(argv[1], "repaint") == 0)
+        return RunRepaints(std::atoi(argv[2]));
+    std::printf("usage: ldharness demo OUTPUT_FOLDER | bench | repaint COUNT\n");
     return 2;
 }

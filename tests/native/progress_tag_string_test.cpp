@@ -15,7 +15,7 @@ std::string Prepared(std::string source) {
     return source;
 }
 
-std::string Read(const std::string &text, const char *tag, size_t outSize = 64) {
+std::string Read(const std::string& text, const char* tag, size_t outSize = 64) {
     std::vector<char> out(outSize, '#');
     if (!GetTagValue(text.c_str(), tag, out.data(), out.size()))
         return "<missing>";
@@ -24,7 +24,7 @@ std::string Read(const std::string &text, const char *tag, size_t outSize = 64) 
 
 // Spells the reserved bytes as [ and ] (TAG_OPEN, TAG_CLOSE).
 std::string Bytes(std::string text) {
-    for (char &c : text) {
+    for (char& c : text) {
         if (c == '[')
             c = TAG_OPEN;
         else if (c == ']')
@@ -52,17 +52,17 @@ TEST(PrepareTagString, StopsWhereATagLacksItsParentheses) {
 }
 
 TEST(GetTagValue, ReadsTheValueOfTheFirstMatch) {
-    const std::string spec = Prepared("@CEV(1)@IMG1(IMG1)@NEV1(2)@TIM1(100)");
-    EXPECT_EQ("1", Read(spec, "@CEV"));
-    EXPECT_EQ("IMG1", Read(spec, "@IMG1"));
-    EXPECT_EQ("100", Read(spec, "@TIM1"));
+    const std::string frames = Prepared("@CEV(1)@IMG1(IMG1)@NEV1(2)@TIM1(100)");
+    EXPECT_EQ("1", Read(frames, "@CEV"));
+    EXPECT_EQ("IMG1", Read(frames, "@IMG1"));
+    EXPECT_EQ("100", Read(frames, "@TIM1"));
     EXPECT_EQ("", Read(Prepared("@A()"), "@A"));
     // A name also matches the start of a longer one, and the first match wins.
     EXPECT_EQ("x", Read(Prepared("@IMG10(x)@IMG1(y)"), "@IMG1"));
     // A name without a value of its own takes the next value in the text.
     EXPECT_EQ("v", Read(Prepared("@A @B(v)"), "@A"));
     // Case matters.
-    EXPECT_EQ("<missing>", Read(spec, "@cev"));
+    EXPECT_EQ("<missing>", Read(frames, "@cev"));
 }
 
 TEST(GetTagValue, MissingTagsAndDelimitersLeaveTheOutputUntouched) {
@@ -119,7 +119,7 @@ TEST(SetTagValue, AValueMayComeFromTheTextItself) {
     char text[64];
     std::string source = Prepared("@CEV(1)@NEV1(2)");
     std::memcpy(text, source.c_str(), source.size() + 1);
-    char *next = std::strchr(text + 5, TAG_OPEN) + 1; // "2" followed by TAG_CLOSE
+    char* next = std::strchr(text + 5, TAG_OPEN) + 1; // "2" followed by TAG_CLOSE
     char value[2] = {next[0], '\0'};
     EXPECT_EQ(1, SetTagValue(text, sizeof text, "@CEV", value));
     EXPECT_EQ(Prepared("@CEV(2)@NEV1(2)"), text);

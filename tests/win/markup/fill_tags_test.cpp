@@ -46,11 +46,11 @@ TEST_F(FillTags, BarStopsAtTheItemsRightEdge) {
 }
 
 TEST_F(FillTags, RowsAreShadedByTheParityOfTheirIndex) {
-    DrawMarkup("@SP", 0, 0);
+    DrawMarkup("@SP()", 0, 0);
     EXPECT_EQ(RGB(0xEA, 0xFF, 0xFF), Pixel(100, 12));
     EXPECT_GT(Count(Black, {0, 20, 200, 21}), 50); // dotted rule through the middle
     EXPECT_EQ(0, Count(Black, {0, 10, 200, 20}));
-    DrawMarkup("@SP@SCB", 0, 1);
+    DrawMarkup("@SP()@SCB()", 0, 1);
     EXPECT_EQ(RGB(0xF8, 0xF8, 0xF8), Pixel(100, 20));
 
     DrawMarkup("@SF(C0C0C0)", 0, 2);
@@ -67,16 +67,16 @@ TEST_F(FillTags, RowsAreShadedByTheParityOfTheirIndex) {
 }
 
 TEST_F(FillTags, PatternRowWithoutAPatternEndsTheItem) {
-    DrawMarkup("@SFB@RECT(FF0000)");
+    DrawMarkup("@SFB()@RECT(FF0000)");
     EXPECT_EQ(0, CountOther(WindowColour()));
 
-    DrawMarkup("@SFP(ICOB011)@SFB@X(50)@SEP(4)", 0, 0);
+    DrawMarkup("@SFP(ICOB011)@SFB()@X(50)@SEP(4)", 0, 0);
     EXPECT_GT(Count(IconGreen, DefaultItem), 0);
     EXPECT_TRUE(ColumnIs(50, 10, 30, Red));
 
-    DrawMarkup("@SFP(ICOB011)@SFB@X(50)@SEP(4)", 0, 1);
+    DrawMarkup("@SFP(ICOB011)@SFB()@X(50)@SEP(4)", 0, 1);
     EXPECT_EQ(0, CountOther(WindowColour()));
-    DrawMarkup("@SFD(ICOB011)@SFB@X(50)@SEP(4)", 0, 1);
+    DrawMarkup("@SFD(ICOB011)@SFB()@X(50)@SEP(4)", 0, 1);
     EXPECT_TRUE(ColumnIs(50, 10, 30, Red));
 }
 

@@ -2,23 +2,24 @@
 // box can hold and always give the DC its font back.
 #include "markup_canvas.h"
 
+#include <iterator>
 #include <random>
 
 using MarkupFuzz = MarkupTest;
 
 namespace {
 
-const char *const TagWords[] = {
+const char* const TagWords[] = {
     "@OFS",  "@X",    "@XE",  "@D",   "@XCOL", "@BMP",  "@BBK",   "@RBR",  "@CL",    "@CSL",  "@CA",   "@CS",
     "@CD",   "@CR",   "@TXT", "@TXL", "@DTA",  "@BCK",  "@BKM",   "@FRG",  "@PEN",   "@SEP",  "@TREE", "@LIN",
     "@LINB", "@LINC", "@EL",  "@TL",  "@FL",   "@RECT", "@GRECT", "@SP",   "@DRC",   "@DR",   "@DRS",  "@SF",
     "@SFP",  "@SFD",  "@SFB", "@SCP", "@SCD",  "@SCB",  "@F01",   "@TXT7", "@XCOL1", "@CSLX", "@",
 };
-const char *const Pieces[] = {
+const char* const Pieces[] = {
     "ICOB011", "IMG1", "BRUSHSTATUS", "FF0000", "F4F4F4FFFFFF", "0",           "1",    "2",    "3", "6", "-1", "16",
     ",",       ";",    " ",           "65536",  "99999999999",  "-2147483648", "1123", "\x86", "W", "&", "0x", "\xff"};
 
-std::string RandomArgument(std::mt19937 &random) {
+std::string RandomArgument(std::mt19937& random) {
     std::string arg;
     const int pieces = std::uniform_int_distribution<int>(0, 5)(random);
     for (int i = 0; i < pieces; ++i) {
@@ -30,7 +31,7 @@ std::string RandomArgument(std::mt19937 &random) {
     return arg;
 }
 
-std::string RandomMarkup(std::mt19937 &random) {
+std::string RandomMarkup(std::mt19937& random) {
     std::string text;
     const int tags = std::uniform_int_distribution<int>(0, 24)(random);
     for (int i = 0; i < tags; ++i) {

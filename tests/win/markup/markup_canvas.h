@@ -14,9 +14,9 @@
 #include "markup/markup.h"
 
 // "(" and ")" become the argument bytes 0x82 and 0x83.
-inline std::string Markup(const std::string &text) {
+inline std::string Markup(const std::string& text) {
     std::string out = text;
-    for (char &c : out) {
+    for (char& c : out) {
         if (c == '(')
             c = '\x82';
         else if (c == ')')
@@ -32,8 +32,8 @@ constexpr COLORREF Blue = RGB(0, 0, 255);
 constexpr COLORREF Green = RGB(0, 255, 0);
 constexpr COLORREF Black = RGB(0, 0, 0);
 constexpr COLORREF White = RGB(255, 255, 255);
-// The middle of the 20 x 20 ICOB011 icon is this green; its corners are the key colour.
-constexpr COLORREF IconGreen = RGB(0, 120, 0);
+// Pixel (8, 8) of the 20 x 20 ICOB011 icon is this green; its corners are the key colour.
+constexpr COLORREF IconGreen = RGB(0x66, 0xBA, 0x77);
 
 class MarkupTest : public testing::Test {
 protected:
@@ -53,10 +53,10 @@ protected:
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        void *bits = nullptr;
+        void* bits = nullptr;
         dib_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         ASSERT_NE(nullptr, dib_);
-        bits_ = static_cast<std::uint32_t *>(bits);
+        bits_ = static_cast<std::uint32_t*>(bits);
         oldBitmap_ = SelectObject(dc_, dib_);
         Clear();
     }
@@ -80,7 +80,7 @@ protected:
     }
 
     // Puts `text` into the list at `index` (earlier rows are filler) and draws that item.
-    void Draw(const std::string &text, UINT state = 0, UINT index = 0, const ColumnTable *columns = &ZeroTable,
+    void Draw(const std::string& text, UINT state = 0, UINT index = 0, const ColumnTable* columns = &ZeroTable,
               RECT item = DefaultItem, UINT action = ODA_DRAWENTIRE) {
         SendMessageA(listBox_, LB_RESETCONTENT, 0, 0);
         for (UINT i = 0; i < index; ++i)
@@ -90,7 +90,7 @@ protected:
     }
 
     // Draws markup (written with parentheses) into an item with the given state.
-    void DrawMarkup(const std::string &text, UINT state = 0, UINT index = 0) { Draw(Markup(text), state, index); }
+    void DrawMarkup(const std::string& text, UINT state = 0, UINT index = 0) { Draw(Markup(text), state, index); }
 
     DRAWITEMSTRUCT MakeItem(UINT index, UINT state, RECT item = DefaultItem, UINT action = ODA_DRAWENTIRE) const {
         DRAWITEMSTRUCT drawItem = {};
@@ -104,7 +104,7 @@ protected:
         return drawItem;
     }
 
-    void DrawItem(const DRAWITEMSTRUCT &drawItem, const ColumnTable *columns = &ZeroTable) {
+    void DrawItem(const DRAWITEMSTRUCT& drawItem, const ColumnTable* columns = &ZeroTable) {
         EXPECT_EQ(1, DrawMarkupItem(AppInstance, &drawItem, columns));
         GdiFlush();
     }
@@ -162,7 +162,7 @@ protected:
     HDC dc_ = nullptr;
     HBITMAP dib_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;
-    std::uint32_t *bits_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
 };
 
 inline COLORREF WindowColour() {

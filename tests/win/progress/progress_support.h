@@ -1,5 +1,5 @@
-// Shared by the wait and animation tests: bounded pumping, the frame colours, and a helper thread
-// that answers the Cancel confirmation as the user would.
+// Shared by the wait and animation tests: bounded pumping, reading the frame a window shows, and a
+// helper thread that answers the Cancel confirmation as the user would.
 #pragma once
 
 #include <windows.h>
@@ -50,7 +50,7 @@ inline std::string CurrentEntry() {
     return entry;
 }
 
-inline void SetAnimationSpec(const char *source) {
+inline void SetAnimationSpec(const char* source) {
     AnimationSpec.fill('\0');
     std::string text(source);
     if (text.size() >= AnimationSpec.size())
@@ -75,15 +75,15 @@ inline std::vector<uint32_t> ReadPixels(HDC source, int width, int height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
+    void* bits = nullptr;
     HBITMAP section = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(source);
     HGDIOBJ old = SelectObject(memory, section);
     BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
     GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<const uint32_t *>(bits),
-                                 static_cast<const uint32_t *>(bits) + static_cast<size_t>(width) * height);
-    for (uint32_t &pixel : pixels)
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
+    for (uint32_t& pixel : pixels)
         pixel &= 0xFFFFFF;
     SelectObject(memory, old);
     DeleteDC(memory);
@@ -133,13 +133,13 @@ public:
         stop_ = true;
         thread_.join();
     }
-    BoxAnswerer(const BoxAnswerer &) = delete;
-    BoxAnswerer &operator=(const BoxAnswerer &) = delete;
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
     bool Seen() const { return seen_; }
     // Valid once Seen() is true.
-    const std::string &Text() const { return text_; }
-    const std::string &Caption() const { return caption_; }
+    const std::string& Text() const { return text_; }
+    const std::string& Caption() const { return caption_; }
 
 private:
     HWND FindBox() const {

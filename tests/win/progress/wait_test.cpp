@@ -30,7 +30,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 LRESULT CALLBACK RecordPercentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_USER + 1)
-        PercentTextSent = reinterpret_cast<const char *>(lParam);
+        PercentTextSent = reinterpret_cast<const char*>(lParam);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

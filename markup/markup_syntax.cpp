@@ -1,0 +1,251 @@
+// The tag walk, the dispatch order and the argument readers of the item markup.
+#include "markup/markup_syntax.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct TagWord {
+    const char* word;
+    bool prefix;
+    MarkupTag tag;
+};
+
+// Dispatch order matters: "@CSL" comes before "@CS", "@X" and "@XE" are exact.
+constexpr TagWord TagWords[] = {
+    {"@OFS", false, MarkupTag::Ofs},     {"@X", false, MarkupTag::X},       {"@XE", false, MarkupTag::XE},
+    {"@D", false, MarkupTag::D},         {"@XCOL", false, MarkupTag::XCol}, {"@BMP", true, MarkupTag::Bmp},
+    {"@BBK", true, MarkupTag::Bbk},      {"@RBR", false, MarkupTag::Rbr},   {"@CL", true, MarkupTag::CL},
+    {"@CSL", true, MarkupTag::CSL},      {"@CA", true, MarkupTag::CA},      {"@CS", true, MarkupTag::CS},
+    {"@CD", true, MarkupTag::CD},        {"@CR", true, MarkupTag::CR},      {"@TXT", true, MarkupTag::Txt},
+    {"@TXL", true, MarkupTag::Txl},      {"@DTA", false, MarkupTag::Dta},   {"@BCK", false, MarkupTag::Bck},
+    {"@BKM", false, MarkupTag::Bkm},     {"@FRG", true, MarkupTag::Frg},    {"@PEN", true, MarkupTag::Pen},
+    {"@SEP", false, MarkupTag::Sep},     {"@TREE", false, MarkupTag::Tree}, {"@LIN", false, MarkupTag::Lin},
+    {"@LINB", false, MarkupTag::LinB},   {"@LINC", false, MarkupTag::LinC}, {"@EL", false, MarkupTag::EL},
+    {"@TL", false, MarkupTag::TL},       {"@FL", false, MarkupTag::FL},     {"@RECT", false, MarkupTag::Rect},
+    {"@GRECT", false, MarkupTag::GRect}, {"@SP", false, MarkupTag::SP},     {"@DRC", false, MarkupTag::DRC},
+    {"@DR", false, MarkupTag::DR},       {"@DRS", false, MarkupTag::DRS},   {"@SF", false, MarkupTag::SF},
+    {"@SFP", false, MarkupTag::SFP},     {"@SFD", false, MarkupTag::SFD},   {"@SFB", false, MarkupTag::SFB},
+    {"@SCP", false, MarkupTag::SCP},     {"@SCD", false, MarkupTag::SCD},   {"@SCB", false, MarkupTag::SCB},
+    {"@F01", true, MarkupTag::F01},
+};
+
+bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Copies src[0, length) into dst, cut to dstSize and terminated.
+void CopyCut(char* dst, size_t dstSize, const char* src, size_t length) {
+    if (dstSize == 0)
+        return;
+    const size_t copied = length < dstSize ? length : dstSize - 1;
+    std::memcpy(dst, src, copied);
+    dst[copied] = '\0';
+}
+
+// Reads a signed decimal like strtol; false without digits.
+bool ParseLong(const char* text, long long* value) {
+    if (!text)
+        return false;
+    const char* p = text;
+    while (IsSpace(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    if (*p < '0' || *p > '9')
+        return false;
+    long long result = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (result < LLONG_MAX / 100)
+            result = result * 10 + (*p - '0');
+    }
+    *value = negative ? -result : result;
+    return true;
+}
+
+int SaturateInt(long long value) {
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// strtoul base 16: blanks, optional sign, optional "0x", digits. False without digits.
+bool ParseHex(const char* text, unsigned long long* value) {
+    if (!text)
+        return false;
+    const char* p = text;
+    while (IsSpace(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigit(p[2]) >= 0)
+        p += 2;
+    if (HexDigit(*p) < 0)
+        return false;
+    unsigned long long result = 0;
+    for (; HexDigit(*p) >= 0; ++p)
+        result = (result << 4) | static_cast<unsigned>(HexDigit(*p));
+    *value = negative ? 0ULL - result : result;
+    return true;
+}
+
+} // namespace
+
+MarkupTag FindMarkupTag(const char* name) {
+    for (const TagWord& entry : TagWords) {
+        const bool match = entry.prefix ? std::strncmp(name, entry.word, std::strlen(entry.word)) == 0
+                                        : std::strcmp(name, entry.word) == 0;
+        if (match)
+            return entry.tag;
+    }
+    return MarkupTag::None;
+}
+
+size_t ReadMarkupTag(const char* text, size_t pos, char* name, size_t nameSize, char* arg, size_t argSize) {
+    CopyCut(name, nameSize, "", 0);
+    CopyCut(arg, argSize, "", 0);
+    const char* start = std::strchr(text + pos, '@');
+    if (!start)
+        return pos + std::strlen(text + pos);
+    const char* p = start;
+    while (*p && *p != TagOpenByte)
+        ++p;
+    CopyCut(name, nameSize, start, static_cast<size_t>(p - start));
+    if (*p != TagOpenByte)
+        return static_cast<size_t>(p - text);
+    const char* argStart = ++p;
+    while (*p && *p != TagCloseByte)
+        ++p;
+    CopyCut(arg, argSize, argStart, static_cast<size_t>(p - argStart));
+    if (*p == TagCloseByte)
+        ++p;
+    return static_cast<size_t>(p - text);
+}
+
+int ClampCoord(long long value) {
+    if (value > MarkupCoordLimit)
+        return MarkupCoordLimit;
+    if (value < -MarkupCoordLimit)
+        return -MarkupCoordLimit;
+    return static_cast<int>(value);
+}
+
+int AddCoord(int a, long long b) {
+    if (b > MarkupCoordLimit)
+        b = MarkupCoordLimit;
+    if (b < -MarkupCoordLimit)
+        b = -MarkupCoordLimit;
+    return ClampCoord(static_cast<long long>(a) + b);
+}
+
+int ScaleInt(int value, double scale) {
+    const double scaled = std::trunc(static_cast<double>(value) * scale);
+    if (std::isnan(scaled))
+        return 0;
+    if (scaled > MarkupCoordLimit)
+        return MarkupCoordLimit;
+    if (scaled < -MarkupCoordLimit)
+        return -MarkupCoordLimit;
+    return static_cast<int>(scaled);
+}
+
+int ReadDecimal(const char* text) {
+    long long value = 0;
+    return ParseLong(text, &value) ? SaturateInt(value) : 0;
+}
+
+bool ScanDecimal(const char* text, int* value) {
+    long long parsed = 0;
+    if (!ParseLong(text, &parsed))
+        return false;
+    *value = SaturateInt(parsed);
+    return true;
+}
+
+bool ScanHexColour(const char* text, std::uint32_t* value) {
+    unsigned long long parsed = 0;
+    if (!ParseHex(text, &parsed))
+        return false;
+    *value = static_cast<std::uint32_t>(parsed);
+    return true;
+}
+
+const char* AfterListSeparator(const char* text) {
+    if (!text)
+        return nullptr;
+    const char* separator = std::strpbrk(text, ListSeparators);
+    return separator ? separator + 1 : nullptr;
+}
+
+namespace {
+// One strtok step over a single delimiter: skips leading delimiters, ends the token at the next
+// one (overwritten with NUL) and leaves `cursor` after it; null when no token is left.
+char* NextField(char*& cursor, char delimiter) {
+    if (!cursor)
+        return nullptr;
+    while (*cursor == delimiter)
+        ++cursor;
+    if (!*cursor) {
+        cursor = nullptr;
+        return nullptr;
+    }
+    char* token = cursor;
+    while (*cursor && *cursor != delimiter)
+        ++cursor;
+    if (*cursor)
+        *cursor++ = '\0';
+    else
+        cursor = nullptr;
+    return token;
+}
+} // namespace
+
+void SplitMarkupFields(char* text, char* first, size_t firstSize, char* second, size_t secondSize, char* third,
+                       size_t thirdSize) {
+    CopyCut(first, firstSize, "", 0);
+    CopyCut(second, secondSize, "", 0);
+    CopyCut(third, thirdSize, "", 0);
+    char* cursor = text;
+    const char* field = NextField(cursor, FieldSeparatorByte);
+    if (!field)
+        return;
+    CopyCut(first, firstSize, field, std::strlen(field));
+    if (!(field = NextField(cursor, FieldSeparatorByte)))
+        return;
+    CopyCut(second, secondSize, field, std::strlen(field));
+    if (!(field = NextField(cursor, ' ')))
+        return;
+    CopyCut(third, thirdSize, field, std::strlen(field));
+}
+
+void ParseGradientSpec(const char* spec, std::uint16_t intensities[6]) {
+    const size_t length = spec ? std::strlen(spec) : 0;
+    for (size_t i = 0; i < 6; ++i) {
+        char component[5] = {};
+        size_t used = 0;
+        for (size_t k = 2 * i; k < 2 * i + 2 && k < length; ++k)
+            component[used++] = spec[k];
+        component[used++] = '0';
+        component[used++] = '0';
+        unsigned long long value = 0;
+        intensities[i] = ParseHex(component, &value) ? static_cast<std::uint16_t>(value & 0xFFFF) : 0;
+    }
+}
