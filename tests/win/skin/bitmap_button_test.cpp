@@ -23,14 +23,14 @@ constexpr int LabelLeft = 20;
 constexpr char Caption[] = "&Conferma/ICOB011";
 
 // The state's skin alone, stretched over the whole button.
-void DrawSkinOnly(Canvas &canvas, const char *skinName) {
+void DrawSkinOnly(Canvas& canvas, const char* skinName) {
     BitmapHandle skin(LoadBitmapA(AppInstance, skinName));
     ASSERT_TRUE(skin);
     StretchBitmap(canvas.dc(), skin.get(), 0, 0, canvas.width(), canvas.height());
 }
 
 // Rows 0 and h - 1 between the bevels, and the strip under the icon left of the label.
-void ExpectSkinAround(const Canvas &button, const Canvas &skin, const char *what) {
+void ExpectSkinAround(const Canvas& button, const Canvas& skin, const char* what) {
     const int w = button.width();
     const int h = button.height();
     for (int x = 2; x < w - 1; ++x) {
@@ -44,7 +44,7 @@ void ExpectSkinAround(const Canvas &button, const Canvas &skin, const char *what
 
 // Icon columns left of the label rectangle: key pixels show the skin, every other pixel
 // (pure black included) is the icon's own colour.
-void ExpectIcon(const Canvas &button, const Canvas &skin, const char *iconName) {
+void ExpectIcon(const Canvas& button, const Canvas& skin, const char* iconName) {
     const Pixels icon = ReadResourceBitmap(iconName);
     ASSERT_EQ(IconSize, icon.width);
     ASSERT_EQ(IconSize, icon.height);
@@ -67,20 +67,20 @@ void ExpectIcon(const Canvas &button, const Canvas &skin, const char *iconName) 
     EXPECT_GT(opaque, 0) << iconName << " has no picture";
 }
 
-void ExpectNoIcon(const Canvas &button, const Canvas &skin) {
+void ExpectNoIcon(const Canvas& button, const Canvas& skin) {
     for (int y = IconTop; y < IconTop + IconSize; ++y)
         for (int x = IconLeft; x < LabelLeft; ++x)
             ASSERT_EQ(skin.At(x, y), button.At(x, y)) << x << "," << y;
 }
 
 // More pixels of the label's colour in the label rectangle than the bare skin has there.
-int LabelPixels(const Canvas &button, const Canvas &skin, COLORREF colour) {
+int LabelPixels(const Canvas& button, const Canvas& skin, COLORREF colour) {
     const int left = IconLeft + IconSize;
     const int right = button.width() - 1;
     return button.Count(colour, left, 0, right, button.height()) - skin.Count(colour, left, 0, right, button.height());
 }
 
-void ExpectBevel(const Canvas &button, const Canvas &skin) {
+void ExpectBevel(const Canvas& button, const Canvas& skin) {
     const int w = button.width();
     const int h = button.height();
     EXPECT_EQ(White, button.At(0, 0));
@@ -98,7 +98,7 @@ void ExpectBevel(const Canvas &button, const Canvas &skin) {
 
 struct Look {
     int state;
-    const char *skin;
+    const char* skin;
     COLORREF label;
 };
 constexpr Look Looks[] = {
@@ -110,7 +110,7 @@ constexpr Look Looks[] = {
 } // namespace
 
 TEST(BitmapButton, EachStateShowsItsSkinLabelColourIconAndBevel) {
-    for (const Look &look : Looks) {
+    for (const Look& look : Looks) {
         SCOPED_TRACE(look.state);
         Canvas skin(W, H);
         DrawSkinOnly(skin, look.skin);
@@ -167,7 +167,7 @@ TEST(BitmapButton, BevelHoldsOnOtherSizesAndNoTopOrBottomEdge) {
 TEST(BitmapButton, EmptyCaptionOrLoneSlashGivesOnlySkinAndBevel) {
     Canvas skin(W, H);
     DrawSkinOnly(skin, "BUTTONUP");
-    for (const char *caption : {"", "/", "//"}) {
+    for (const char* caption : {"", "/", "//"}) {
         SCOPED_TRACE(caption);
         Canvas button(W, H);
         ComposeBitmapButton(button.dc(), W, H, AppInstance, caption, ButtonNormal);
@@ -252,7 +252,7 @@ protected:
         drawItem.hwndItem = button_;
         DrawBitmapButton(AppInstance, host_.get(), &drawItem);
     }
-    void ExpectShows(const char *caption, int state) {
+    void ExpectShows(const char* caption, int state) {
         Canvas expected(W, H);
         ComposeBitmapButton(expected.dc(), W, H, AppInstance, caption, state);
         Canvas shown(W, H);

@@ -136,7 +136,7 @@ TEST(BitmapHelpers, FitWindowToBitmapKeepsAChildWhereItIsInItsParent) {
     FitWindowToBitmap(child, bitmap.get());
     RECT frame = {};
     GetWindowRect(child, &frame);
-    MapWindowPoints(nullptr, host.get(), reinterpret_cast<POINT *>(&frame), 2);
+    MapWindowPoints(nullptr, host.get(), reinterpret_cast<POINT*>(&frame), 2);
     EXPECT_EQ(12, frame.left);
     EXPECT_EQ(14, frame.top);
     EXPECT_EQ(3, frame.right - frame.left);
@@ -154,4 +154,16 @@ TEST(BitmapHelpers, CopyFirstFontTakesTheFirstFontOfTheFace) {
     EnumFontsA(canvas.dc(), "No Such Face Here", CopyFirstFont, reinterpret_cast<LPARAM>(&untouched));
     EXPECT_EQ(99, untouched.lfHeight);
     EXPECT_EQ('\0', untouched.lfFaceName[0]);
+}
+
+TEST(BitmapHelpers, ThousandDrawsLeaveNoGdiObjectBehind) {
+    Canvas canvas(8, 8, Green);
+    BitmapHandle bitmap(MakeBitmap(3, 2, IconPixels));
+    const int before = CountGdiObjects();
+    for (int i = 0; i < 1000; ++i) {
+        DrawBitmap(canvas.dc(), bitmap.get(), 0, 0);
+        StretchBitmap(canvas.dc(), bitmap.get(), 0, 0, 8, 8);
+        DrawTransparentBitmap(canvas.dc(), bitmap.get(), 1, 1, Key);
+    }
+    EXPECT_EQ(before, CountGdiObjects());
 }

@@ -44,9 +44,9 @@ class Canvas {
 public:
     Canvas(int width, int height, COLORREF fill = Magenta) : width_(width), height_(height) {
         BITMAPINFO info = TopDown32(width, height);
-        void *bits = nullptr;
+        void* bits = nullptr;
         bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<uint32_t *>(bits);
+        bits_ = static_cast<uint32_t*>(bits);
         dc_ = CreateCompatibleDC(nullptr);
         old_ = SelectObject(dc_, bitmap_);
         Fill(fill);
@@ -56,8 +56,8 @@ public:
         DeleteDC(dc_);
         DeleteObject(bitmap_);
     }
-    Canvas(const Canvas &) = delete;
-    Canvas &operator=(const Canvas &) = delete;
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
 
     HDC dc() const { return dc_; }
     int width() const { return width_; }
@@ -83,7 +83,7 @@ private:
     int width_;
     int height_;
     HBITMAP bitmap_ = nullptr;
-    uint32_t *bits_ = nullptr;
+    uint32_t* bits_ = nullptr;
     HDC dc_ = nullptr;
     HGDIOBJ old_ = nullptr;
 };
@@ -113,7 +113,7 @@ inline Pixels ReadBitmap(HBITMAP bitmap) {
     return result;
 }
 
-inline Pixels ReadResourceBitmap(const char *name) {
+inline Pixels ReadResourceBitmap(const char* name) {
     HBITMAP bitmap = LoadBitmapA(AppInstance, name);
     Pixels result = ReadBitmap(bitmap);
     DeleteObject(bitmap);
@@ -121,7 +121,7 @@ inline Pixels ReadResourceBitmap(const char *name) {
 }
 
 // A device-dependent bitmap (as LoadBitmapA gives) with the given pixels, row by row from the top.
-inline HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF> &colours) {
+inline HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF>& colours) {
     HDC screen = GetDC(nullptr);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     std::vector<uint32_t> raw;
@@ -150,7 +150,7 @@ struct HostColours {
     COLORREF background = White;
     HBRUSH brush = nullptr;
 };
-inline HostColours &CurrentHostColours() {
+inline HostColours& CurrentHostColours() {
     static HostColours colours;
     return colours;
 }
@@ -158,13 +158,13 @@ inline HostColours &CurrentHostColours() {
 inline LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CTLCOLORSTATIC: {
-        const HostColours &colours = CurrentHostColours();
+        const HostColours& colours = CurrentHostColours();
         SetTextColor(reinterpret_cast<HDC>(wParam), colours.text);
         SetBkColor(reinterpret_cast<HDC>(wParam), colours.background);
         return reinterpret_cast<LRESULT>(colours.brush);
     }
     case WM_DRAWITEM: {
-        const auto *drawItem = reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+        const auto* drawItem = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (drawItem->CtlType == ODT_BUTTON) {
             DrawBitmapButton(AppInstance, window, drawItem);
             return TRUE;
@@ -204,11 +204,11 @@ public:
         DestroyWindow(window_);
         Pump();
     }
-    HostWindow(const HostWindow &) = delete;
-    HostWindow &operator=(const HostWindow &) = delete;
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
 
     HWND get() const { return window_; }
-    HWND AddChild(const char *className, const char *text, DWORD style, int id, int x, int y, int width,
+    HWND AddChild(const char* className, const char* text, DWORD style, int id, int x, int y, int width,
                   int height) const {
         HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
@@ -236,7 +236,7 @@ inline void PaintControl(HWND control, COLORREF colour) {
 }
 
 // What the control shows on the screen, copied into `canvas` (of the control's client size).
-inline void CaptureControl(HWND control, Canvas &canvas) {
+inline void CaptureControl(HWND control, Canvas& canvas) {
     HDC dc = GetDC(control);
     BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), dc, 0, 0, SRCCOPY);
     ReleaseDC(control, dc);

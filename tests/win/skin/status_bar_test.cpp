@@ -18,19 +18,19 @@ constexpr int H = 16;
 constexpr int Mid = H / 2;
 constexpr int BarLeft = 32;
 
-void Compose(Canvas &canvas, int percent) {
+void Compose(Canvas& canvas, int percent) {
     StatusPercent = percent;
     ComposeStatusBar(canvas.dc(), canvas.width(), canvas.height());
 }
 
 // The first column right of the bar: every column from it to the edge is ground on the middle row.
-void ExpectGroundFrom(const Canvas &bar, int firstColumn) {
+void ExpectGroundFrom(const Canvas& bar, int firstColumn) {
     for (int x = firstColumn; x < bar.width(); ++x)
         ASSERT_EQ(Yellow, bar.At(x, Mid)) << "x=" << x;
 }
 
 // The bar's right outline is white in column `right` - 1 and the ground starts at `right`.
-void ExpectBarEndsAt(const Canvas &bar, int right) {
+void ExpectBarEndsAt(const Canvas& bar, int right) {
     EXPECT_EQ(White, bar.At(right - 1, Mid));
     ExpectGroundFrom(bar, right);
 }
@@ -114,7 +114,7 @@ protected:
         Subclass(bar_, StatusBarProc);
     }
     void TearDown() override { CurrentHostColours() = {}; }
-    LRESULT Send(const char *text) { return SendMessageA(bar_, SetPercentMessage, 0, reinterpret_cast<LPARAM>(text)); }
+    LRESULT Send(const char* text) { return SendMessageA(bar_, SetPercentMessage, 0, reinterpret_cast<LPARAM>(text)); }
     HostWindow host_;
     HWND bar_ = nullptr;
 };
