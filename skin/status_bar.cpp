@@ -109,8 +109,14 @@ LRESULT OnStatusPaint(HWND bar) {
 }
 
 LRESULT OnStatusSetPercent(HWND bar, const char* text) {
+    const int shown = StatusPercent;
     CopyBounded(StatusText, text ? text : "");
     StatusPercent = ParsePercentText(text);
+    // The download sends its percentage for every 4,096-byte block and the value changes about
+    // once in a hundred blocks: an unchanged value on a bar with nothing left to paint would
+    // only paint the same pixels again, which costs more than the block itself.
+    if (StatusPercent == shown && !GetUpdateRect(bar, nullptr, FALSE))
+        return 0;
     // No erase: the paint covers the bar itself, so updates during a download do not flicker.
     InvalidateRect(bar, nullptr, FALSE);
     UpdateWindow(bar);

@@ -7,12 +7,14 @@
 //   ldharness.exe repaint N  GDI objects and private bytes around N repaints of the wait dialog
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "harness.h"
 
@@ -123,12 +125,21 @@ void PrintResources(const char* name, const Program& program) {
 class StallProbe {
 public:
     explicit StallProbe(HWND window) : window_(window), thread_([this] { Run(); }) {}
-    ~StallProbe() {
-        stopping_ = true;
-        thread_.join();
-    }
+    ~StallProbe() { Stop(); }
     double LongestMs() const { return longestUs_ / 1000.0; }
     int Probes() const { return probes_; }
+    // The answer time that this share of the probes did not exceed (after the probe has stopped).
+    double PercentileMs(double share) {
+        if (samplesUs_.empty())
+            return 0;
+        std::sort(samplesUs_.begin(), samplesUs_.end());
+        return samplesUs_[static_cast<size_t>(share * (samplesUs_.size() - 1))] / 1000.0;
+    }
+    void Stop() {
+        stopping_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
 
 private:
     void Run() {
@@ -143,6 +154,7 @@ private:
             const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
             if (us > longestUs_)
                 longestUs_ = us;
+            samplesUs_.push_back(us);
             ++probes_;
             Sleep(2);
         }
@@ -150,6 +162,7 @@ private:
     HWND window_;
     std::atomic<bool> stopping_{false};
     std::atomic<long long> longestUs_{0};
+    std::vector<long long> samplesUs_;
     std::atomic<int> probes_{0};
     std::thread thread_;
 };
@@ -163,8 +176,17 @@ int RunBench() {
     HWND dialog = WaitForDialogWithControl(program.Id(), FolderFieldId);
     if (!dialog)
         return 1;
-    Sleep(500);
-    PrintResources("before", program);
+    // Measured with a message box on screen, as at the end: confirm a folder that exists.
+    CreateDirectoryA("C:\\LUDRA.BENCH", nullptr);
+    SetControlText(dialog, FolderFieldId, "C:\\LUDRA.BENCH");
+    PressButton(dialog, IDOK);
+    if (HWND refused = WaitForMessageBox(program.Id())) {
+        Sleep(300);
+        PrintResources("before", program);
+        AnswerMessageBox(refused, IDOK);
+    }
+    RemoveDirectoryA("C:\\LUDRA.BENCH");
+    SetControlText(dialog, FolderFieldId, "C:\\LUDRA");
 
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
@@ -172,19 +194,26 @@ int RunBench() {
     PressButton(dialog, IDOK);
     HWND box = nullptr;
     double longestStallMs = 0;
+    double medianStallMs = 0;
+    double p99StallMs = 0;
     int probes = 0;
     {
         StallProbe probe(dialog);
         box = WaitForMessageBox(program.Id(), InstallTimeoutMs);
         QueryPerformanceCounter(&end);
+        probe.Stop();
         longestStallMs = probe.LongestMs();
+        medianStallMs = probe.PercentileMs(0.5);
+        p99StallMs = probe.PercentileMs(0.99);
         probes = probe.Probes();
     }
     if (!box)
         return 1;
     std::printf("install_ms=%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
-    std::printf("longest_stall_ms=%.1f\nstall_probes=%d\n", longestStallMs, probes);
+    std::printf("longest_stall_ms=%.1f\nmedian_stall_ms=%.2f\np99_stall_ms=%.2f\nstall_probes=%d\n", longestStallMs,
+                medianStallMs, p99StallMs, probes);
     std::printf("message=%s\n", OneLine(MessageBoxText(box)).c_str());
+    Sleep(300);
     PrintResources("after", program);
     AnswerMessageBox(box, IDOK);
     DWORD exitCode = 1;
@@ -208,14 +237,16 @@ int RunRepaints(int count) {
         return 1;
     Sleep(300);
     PrintResources("wait_before", program);
-    for (int i = 0; i < count && IsWindow(wait); ++i) {
-        RedrawWindow(wait, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-        DWORD_PTR result = 0;
-        // Answered only once the program pumps again, after the repaint it queued.
-        SendMessageTimeoutA(wait, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    for (const char* name : {"wait_after", "wait_after_twice"}) {
+        for (int i = 0; i < count && IsWindow(wait); ++i) {
+            RedrawWindow(wait, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+            DWORD_PTR result = 0;
+            // Answered only once the program pumps again, after the repaint it queued.
+            SendMessageTimeoutA(wait, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        }
+        Sleep(300);
+        PrintResources(name, program);
     }
-    Sleep(300);
-    PrintResources("wait_after", program);
     std::printf("repaints=%d\n", count);
     program.Kill();
     return 0;

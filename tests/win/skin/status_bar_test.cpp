@@ -177,3 +177,23 @@ TEST_F(StatusBarOnScreen, ThousandPaintsLeaveNoGdiObjectBehind) {
     }
     EXPECT_EQ(before, CountGdiObjects());
 }
+
+TEST_F(StatusBarOnScreen, RepaintsAtOnceForANewValueOrAPendingPaintOnly) {
+    Send("45");
+    // Blue put straight on the screen: only a repaint of the bar would cover it.
+    PaintControl(bar_, Blue);
+    Send("45");
+    Canvas shown(W, H);
+    CaptureControl(bar_, shown);
+    EXPECT_EQ(Blue, shown.At(5, H / 2)) << "an unchanged value repainted the same pixels";
+
+    Send("46");
+    CaptureControl(bar_, shown);
+    EXPECT_NE(Blue, shown.At(5, H / 2)) << "a new value must show at once";
+
+    PaintControl(bar_, Blue);
+    InvalidateRect(bar_, nullptr, FALSE);
+    Send("46");
+    CaptureControl(bar_, shown);
+    EXPECT_NE(Blue, shown.At(5, H / 2)) << "a bar left to paint must be painted at once";
+}
