@@ -15,10 +15,11 @@ cmake --build --preset mingw-x86_64 --target ldsetup ldharness -j"$(nproc)" >/de
 
 demo="$root/build/demo"
 mkdir -p "$demo/www/Ludra47"
-python3 tools/make_demo_package.py "$demo/www/Ludra47/LD46DEMO.zip"
+# A package of the real size served at 8 MB/s, so the wait dialog is on screen for a few seconds.
+python3 tools/make_demo_package.py "$demo/www/Ludra47/LD46DEMO.zip" --size 39057124
 
 # The x86_64 build downloads from http://127.0.0.1:18047/Ludra47/LD46DEMO.zip.
-python3 -m http.server 18047 --bind 127.0.0.1 --directory "$demo/www" >"$demo/http.log" 2>&1 &
+python3 tools/package_server.py "$demo/www" 18047 --rate 8000000 >"$demo/http.log" 2>&1 &
 server=$!
 
 LUDRA_BUILD_DIR="$demo"
@@ -53,6 +54,9 @@ set +e
 "$WINE64" "$root/build/mingw-x86_64/tests/harness/ldharness.exe" demo "$winshots" </dev/null 2>/dev/null
 rc=$?
 set -e
+echo "== on disk after the installation:"
+find "$WINEPREFIX/drive_c/LUDRA" -type f | sed "s|$WINEPREFIX/drive_c/|C:/|" | sort
+ls "$WINEPREFIX"/drive_c/users/*/Desktop/ 2>/dev/null | sed 's/^/Desktop: /'
 for bmp in "$shots"/*.bmp; do
     [ -f "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

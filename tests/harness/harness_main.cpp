@@ -95,13 +95,13 @@ int RunDemo(const std::string& outputFolder) {
                                [](HWND w) { return !IsMessageBox(w) && HasControl(w, AnimationId); });
         if (!waits.empty()) {
             const std::string status = OneLine(GetControlText(waits.front(), WaitStatusId));
-            if (status != lastStatus) {
+            if (!status.empty() && status != lastStatus) {
                 std::printf("== Wait dialog: %s | %s\n", status.c_str(),
                             OneLine(GetControlText(waits.front(), WaitDetailId)).c_str());
                 lastStatus = status;
             }
             if (!waitShot) {
-                Sleep(300);
+                Sleep(2000); // the bar and the animation a little way in
                 Screenshot(outputFolder, "wait-dialog");
                 waitShot = true;
             }
