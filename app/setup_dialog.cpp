@@ -184,8 +184,14 @@ void BeginBusyCursor() {
     SavedCursor = SetCursor(WaitCursor);
 }
 
-void EndBusyCursor() { SetCursor(SavedCursor); }
+void EndBusyCursor() {
+    SetCursor(SavedCursor);
+}
 
-int GetCurrentDriveNumber() { return _getdrive(); }
+int GetCurrentDriveNumber() {
+    return _getdrive();
+}
 
-void SetCurrentDriveNumber(int drive) { _chdrive(drive); }
+void SetCurrentDriveNumber(int drive) {
+    _chdrive(drive);
+}

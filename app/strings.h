@@ -17,5 +17,9 @@ int CopyBounded(char* dst, size_t dstSize, const char* src);
 // Appends src to the text in dst, always terminated. Returns 1 if all of src fit, 0 if cut.
 int AppendBounded(char* dst, size_t dstSize, const char* src);
 
-template <size_t N> int CopyBounded(char (&dst)[N], const char* src) { return CopyBounded(dst, N, src); }
-template <size_t N> int AppendBounded(char (&dst)[N], const char* src) { return AppendBounded(dst, N, src); }
+template <size_t N> int CopyBounded(char (&dst)[N], const char* src) {
+    return CopyBounded(dst, N, src);
+}
+template <size_t N> int AppendBounded(char (&dst)[N], const char* src) {
+    return AppendBounded(dst, N, src);
+}

@@ -7,25 +7,25 @@
 #include "app/strings.h"
 
 namespace {
-constexpr const char *CreateGroupCommand = "[CreateGroup(\"Ludra 4.7\")]";
-constexpr const char *ShowGroupCommand = "[ShowGroup(\"Ludra 4.7\",1)]";
-constexpr const char *AddItemFormats[] = {
+constexpr const char* CreateGroupCommand = "[CreateGroup(\"Ludra 4.7\")]";
+constexpr const char* ShowGroupCommand = "[ShowGroup(\"Ludra 4.7\",1)]";
+constexpr const char* AddItemFormats[] = {
     "[AddItem(%s\\ludra.exe,Ludra 4)]",
     "[AddItem(%s\\ludra.chm,Help Ludra)]",
     "[AddItem(%s\\manuale4.pdf,Manuale Ludra)]",
 };
 
-int Fail(char *output, size_t outputSize) {
+int Fail(char* output, size_t outputSize) {
     if (outputSize > 0)
         output[0] = '\0';
     return -1;
 }
 } // namespace
 
-int BuildGroupCommands(const char *folder, char *output, size_t outputSize) {
+int BuildGroupCommands(const char* folder, char* output, size_t outputSize) {
     if (!CopyBounded(output, outputSize, CreateGroupCommand))
         return Fail(output, outputSize);
-    for (const char *format : AddItemFormats) {
+    for (const char* format : AddItemFormats) {
         char command[GroupCommandSize];
         const int length = std::snprintf(command, sizeof command, format, folder);
         if (length < 0 || static_cast<size_t>(length) >= sizeof command)

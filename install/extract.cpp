@@ -4,29 +4,12 @@
 
 #include <shldisp.h>
 
+#include "install/com_ref.h"
 #include "install/unzip.h"
 
 namespace {
 // FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI
 constexpr LONG CopyOptions = 0x614;
-
-template <typename Interface> class ComRef {
-public:
-    ComRef() : object_(nullptr) {}
-    ~ComRef() {
-        if (object_)
-            object_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-
-    Interface* get() const { return object_; }
-    Interface** out() { return &object_; }
-    void** outVoid() { return reinterpret_cast<void**>(&object_); }
-
-private:
-    Interface* object_;
-};
 
 enum class ShellCopy { Done, ArchiveNotOpened };
 

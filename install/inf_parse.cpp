@@ -7,23 +7,23 @@
 
 namespace {
 constexpr char Blank = ' ';
-constexpr const char *EntrySeparator = "; ";
+constexpr const char* EntrySeparator = "; ";
 
-void SkipRestOfLine(std::FILE *file) {
+void SkipRestOfLine(std::FILE* file) {
     int c = 0;
     while ((c = std::getc(file)) != EOF && c != '\n') {
     }
 }
 
 // Trims the field in place and copies it; 0 when it does not fit.
-int TakeField(char *field, char *output, size_t outputSize) {
+int TakeField(char* field, char* output, size_t outputSize) {
     TrimLeadingBlanks(field);
     TrimTrailingBlanks(field);
     return CopyBounded(output, outputSize, field);
 }
 } // namespace
 
-int ReadInfLine(std::FILE *file, char *line, size_t lineSize) {
+int ReadInfLine(std::FILE* file, char* line, size_t lineSize) {
     if (lineSize == 0)
         return 0;
     const size_t capacity = lineSize - 1;
@@ -49,18 +49,18 @@ int ReadInfLine(std::FILE *file, char *line, size_t lineSize) {
     return readAny ? 1 : 0;
 }
 
-int ParseInfEntry(char *line, char *section, char *key, char *value) {
+int ParseInfEntry(char* line, char* section, char* key, char* value) {
     section[0] = '\0';
     key[0] = '\0';
     value[0] = '\0';
 
-    char *start = line;
+    char* start = line;
     while (*start == Blank)
         ++start;
     if (*start == '\0' || *start == '\n' || *start == '\r')
         return 1;
 
-    char *separator = std::strstr(start, EntrySeparator);
+    char* separator = std::strstr(start, EntrySeparator);
     if (!separator)
         return 1;
     *separator = '\0';
@@ -69,12 +69,12 @@ int ParseInfEntry(char *line, char *section, char *key, char *value) {
         return 0;
     }
 
-    char *keyStart = separator + 1;
-    char *equals = std::strchr(keyStart, '=');
+    char* keyStart = separator + 1;
+    char* equals = std::strchr(keyStart, '=');
     if (!equals)
         return 1;
     *equals = '\0';
-    char *valueStart = equals + 1;
+    char* valueStart = equals + 1;
     CutAtNewline(valueStart);
     if (!TakeField(keyStart, key, InfKeySize) || !TakeField(valueStart, value, InfValueSize)) {
         section[0] = '\0';

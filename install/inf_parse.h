@@ -13,10 +13,10 @@ constexpr size_t InfValueSize = 252;   // INI value
 // Reads the next line (its newline kept when it fits) into line of lineSize bytes. A line whose
 // text does not fit is skipped whole, so no piece of it is ever taken for a line of its own.
 // Returns 1 with a line, 0 at the end of the file (line empty).
-int ReadInfLine(std::FILE *file, char *line, size_t lineSize);
+int ReadInfLine(std::FILE* file, char* line, size_t lineSize);
 
 // Splits "section; key=value" into section (InfSectionSize bytes), key (InfKeySize) and value
 // (InfValueSize), each without surrounding blanks; the line itself is changed. Outputs the split
 // does not reach stay empty. A field too long for its buffer empties all three and returns 0, so
 // the entry is skipped rather than written cut; otherwise returns 1.
-int ParseInfEntry(char *line, char *section, char *key, char *value);
+int ParseInfEntry(char* line, char* section, char* key, char* value);

@@ -16,17 +16,17 @@ constexpr size_t IniPathSize = 252;
 constexpr size_t StatusTextSize = 512;
 constexpr size_t ExistingValueSize = 152;
 constexpr DWORD ExistingValueLimit = 150;
-constexpr const char *IniFileName = "LUDRA.INI";
-constexpr const char *ConfiguringText = "Configurazione LUDRA.INI in corso...";
-constexpr const char *EntryStatusFormat = "Sezione:  %s     KEY:  %s";
+constexpr const char* IniFileName = "LUDRA.INI";
+constexpr const char* ConfiguringText = "Configurazione LUDRA.INI in corso...";
+constexpr const char* EntryStatusFormat = "Sezione:  %s     KEY:  %s";
 constexpr int CancelledMask = 0xFFFF;
 
 struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using InfFile = std::unique_ptr<std::FILE, FileCloser>;
 
-bool FindHeader(std::FILE *file, const char *header, char *line) {
+bool FindHeader(std::FILE* file, const char* header, char* line) {
     while (ReadInfLine(file, line, InfLineSize)) {
         if (std::strstr(line, header))
             return true;
@@ -35,7 +35,7 @@ bool FindHeader(std::FILE *file, const char *header, char *line) {
 }
 
 // Shows the entry in the wait and lets the interface breathe; false when the user cancelled.
-bool ReportEntry(const char *section, const char *key) {
+bool ReportEntry(const char* section, const char* key) {
     SetWaitDetail(ConfiguringText);
     char status[StatusTextSize];
     std::snprintf(status, sizeof status, EntryStatusFormat, section, key);
@@ -44,14 +44,14 @@ bool ReportEntry(const char *section, const char *key) {
 }
 } // namespace
 
-void ApplyIniEntry(const char *iniPath, const char *section, const char *key, const char *value) {
+void ApplyIniEntry(const char* iniPath, const char* section, const char* key, const char* value) {
     char existing[ExistingValueSize] = {};
     GetPrivateProfileStringA(section, key, "", existing, ExistingValueLimit, iniPath);
     if (IsBlankText(existing) && !IsBlankText(value))
         WritePrivateProfileStringA(section, key, value, iniPath);
 }
 
-int ConfigureIniFromInf(const char *infPath, const char *header, const char *folder) {
+int ConfigureIniFromInf(const char* infPath, const char* header, const char* folder) {
     char iniPath[IniPathSize];
     // An empty path would send the writes to the Windows folder's LUDRA.INI.
     if (JoinPath(folder, IniFileName, iniPath, sizeof iniPath) != 0)

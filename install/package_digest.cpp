@@ -58,8 +58,8 @@ bool FileSha256(const char* path, char (&hex)[Sha256HexSize]) {
     HashHandle hash(algorithm.get());
     if (!hash.get())
         return false;
-    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    FileHandle file(
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
     std::array<unsigned char, ReadBlockSize> block;

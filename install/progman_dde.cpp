@@ -11,11 +11,11 @@ int DdeState = 0;
 ATOM AppAtom = 0;
 ATOM TopicAtom = 0;
 HGLOBAL DdeCommandBlock = nullptr;
-char *DdeCommandText = nullptr;
+char* DdeCommandText = nullptr;
 HWND DdeServer = nullptr;
 
 namespace {
-constexpr const char *ProgmanName = "Progman";
+constexpr const char* ProgmanName = "Progman";
 constexpr size_t GroupFolderSize = MAX_PATH;
 constexpr WPARAM CancelCommand = IDCANCEL;
 
@@ -45,7 +45,7 @@ void OnInitiateAck(HWND dialog, HWND server, LPARAM lParam) {
     DdeCommandBlock = GlobalAlloc(GMEM_DDESHARE, DdeCommandBlockSize);
     if (!DdeCommandBlock)
         return;
-    DdeCommandText = static_cast<char *>(GlobalLock(DdeCommandBlock));
+    DdeCommandText = static_cast<char*>(GlobalLock(DdeCommandBlock));
     if (!DdeCommandText || BuildGroupCommands(GroupFolder, DdeCommandText, DdeCommandBlockSize) < 0) {
         ReleaseCommandBlock();
         return;
@@ -82,7 +82,7 @@ void ResetProgmanConversation() {
     DdeServer = nullptr;
 }
 
-void StartProgmanConversation(HWND dialog, const char *folder) {
+void StartProgmanConversation(HWND dialog, const char* folder) {
     if (!CopyBounded(GroupFolder, folder))
         return;
     DdeState = WM_DDE_INITIATE;

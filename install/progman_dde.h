@@ -7,13 +7,13 @@ extern int DdeState;
 extern ATOM AppAtom;
 extern ATOM TopicAtom;
 extern HGLOBAL DdeCommandBlock;
-extern char *DdeCommandText;
+extern char* DdeCommandText;
 // The server that received the command block; only its acknowledgement releases the block.
 extern HWND DdeServer;
 
 void ResetProgmanConversation();
 // Broadcasts WM_DDE_INITIATE for "Progman"; the server's answer arrives during the broadcast and
 // gets the group commands for folder (copied: the caller's buffer need not outlive the call).
-void StartProgmanConversation(HWND dialog, const char *folder);
+void StartProgmanConversation(HWND dialog, const char* folder);
 // WM_DDE_ACK of the setup dialog; returns TRUE.
 INT_PTR OnProgmanAck(HWND dialog, WPARAM wParam, LPARAM lParam);

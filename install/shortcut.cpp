@@ -6,42 +6,28 @@
 
 #include <cstring>
 
+#include "install/com_ref.h"
+
 namespace {
-constexpr const char *ShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr const char *DesktopValue = "Desktop";
+constexpr const char* ShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* DesktopValue = "Desktop";
 constexpr int WidePathSize = 260;
 
 class RegKey {
 public:
     explicit RegKey(HKEY key) : key_(key) {}
     ~RegKey() { RegCloseKey(key_); }
-    RegKey(const RegKey &) = delete;
-    RegKey &operator=(const RegKey &) = delete;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
     HKEY get() const { return key_; }
 
 private:
     HKEY key_;
 };
 
-// Releases a COM interface on every way out.
-template <class Interface> class ComRef {
-public:
-    ComRef() : ptr_(nullptr) {}
-    ~ComRef() {
-        if (ptr_)
-            ptr_->Release();
-    }
-    ComRef(const ComRef &) = delete;
-    ComRef &operator=(const ComRef &) = delete;
-    Interface *operator->() const { return ptr_; }
-    void **out() { return reinterpret_cast<void **>(&ptr_); }
-
-private:
-    Interface *ptr_;
-};
 } // namespace
 
-int ReadDesktopFolder(char *buffer) {
+int ReadDesktopFolder(char* buffer) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return -1;
@@ -52,7 +38,7 @@ int ReadDesktopFolder(char *buffer) {
     char folder[ShortcutPathSize] = {};
     DWORD type = 0;
     DWORD size = ShortcutPathSize - 1;
-    if (RegQueryValueExA(key.get(), DesktopValue, nullptr, &type, reinterpret_cast<BYTE *>(folder), &size) !=
+    if (RegQueryValueExA(key.get(), DesktopValue, nullptr, &type, reinterpret_cast<BYTE*>(folder), &size) !=
         ERROR_SUCCESS)
         return -1;
     if (type != REG_SZ || folder[0] == '\0')
@@ -61,10 +47,10 @@ int ReadDesktopFolder(char *buffer) {
     return 0;
 }
 
-HRESULT CreateDesktopShortcut(const char *target, const char *shortcutPath, const char *description,
-                              const char *workingFolder) {
+HRESULT CreateDesktopShortcut(const char* target, const char* shortcutPath, const char* description,
+                              const char* workingFolder) {
     ComRef<IShellLinkA> link;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out());
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.outVoid());
     if (FAILED(result))
         return result;
     link->SetPath(target);
@@ -72,7 +58,7 @@ HRESULT CreateDesktopShortcut(const char *target, const char *shortcutPath, cons
     link->SetWorkingDirectory(workingFolder);
 
     ComRef<IPersistFile> file;
-    result = link->QueryInterface(IID_IPersistFile, file.out());
+    result = link->QueryInterface(IID_IPersistFile, file.outVoid());
     if (FAILED(result))
         return result;
     WCHAR widePath[WidePathSize];

@@ -74,7 +74,7 @@ void DrawLine(HDC dc, int x1, int y1, int x2, int y2);
 
 // The vertical gradient of @GRECT over rect, from the top to the bottom colour of a 12-digit
 // RRGGBBRRGGBB text.
-void FillGradientCell(HDC dc, const RECT& rect, const char* spec);
+void FillGradientCell(HDC dc, const RECT& rect, const char* colours);
 
 // Loads the named bitmap, lowers *width to its width when it is narrower, and draws it at (x, y)
 // with key colour 0x010101. A name that does not load draws nothing and leaves *width.

@@ -236,13 +236,13 @@ void SplitMarkupFields(char* text, char* first, size_t firstSize, char* second, 
     CopyCut(third, thirdSize, field, std::strlen(field));
 }
 
-void ParseGradientSpec(const char* spec, std::uint16_t intensities[6]) {
-    const size_t length = spec ? std::strlen(spec) : 0;
+void ParseGradientColours(const char* colours, std::uint16_t intensities[6]) {
+    const size_t length = colours ? std::strlen(colours) : 0;
     for (size_t i = 0; i < 6; ++i) {
         char component[5] = {};
         size_t used = 0;
         for (size_t k = 2 * i; k < 2 * i + 2 && k < length; ++k)
-            component[used++] = spec[k];
+            component[used++] = colours[k];
         component[used++] = '0';
         component[used++] = '0';
         unsigned long long value = 0;

@@ -96,4 +96,4 @@ void SplitMarkupFields(char* text, char* first, size_t firstSize, char* second, 
 // The six 16-bit gradient intensities of a text of 12 hexadecimal digits RRGGBBRRGGBB: each pair of
 // digits followed by "00" and read as hexadecimal ("F4" gives 0xF400). A pair that cannot be read
 // (missing or not hexadecimal) gives 0.
-void ParseGradientSpec(const char* spec, std::uint16_t intensities[6]);
+void ParseGradientColours(const char* colours, std::uint16_t intensities[6]);

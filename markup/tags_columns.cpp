@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr size_t GradientSpecSize = 16;
+constexpr size_t GradientColoursSize = 16;
 constexpr size_t BitmapNameSize = 16;
 constexpr size_t CaptionSize = 64;
 // @CA places its bitmap a little below the top and its caption a fixed step after the bitmap.
@@ -100,12 +100,12 @@ void TagCR(MarkupState& state) {
     int width = 0;
     if (!LookUpColumn(state, arg.index, &x, &width))
         return;
-    char spec[GradientSpecSize];
-    CopyBounded(spec, arg.text);
+    char colours[GradientColoursSize];
+    CopyBounded(colours, arg.text);
     ResetCell(state);
     CellRect.left = std::min<int>(x, CellRect.right);
     CellRect.right = std::min<int>(CellRect.right, AddCoord(CellRect.left, width));
-    FillGradientCell(state.dc, CellRect, spec);
+    FillGradientCell(state.dc, CellRect, colours);
     SetBkMode(state.dc, TRANSPARENT);
 }
 
@@ -116,10 +116,10 @@ void TagCA(MarkupState& state) {
         return;
     const char* rest = arg.text;
     CopyBounded(state.scratchText.data(), state.scratchText.size(), rest);
-    char spec[GradientSpecSize];
+    char colours[GradientColoursSize];
     char bitmapName[BitmapNameSize];
     char caption[CaptionSize];
-    SplitMarkupFields(state.scratchText.data(), spec, sizeof spec, bitmapName, sizeof bitmapName, caption,
+    SplitMarkupFields(state.scratchText.data(), colours, sizeof colours, bitmapName, sizeof bitmapName, caption,
                       sizeof caption);
     // The caption is the first word of the text; the rest of the line follows it.
     const char* remainder = "";
@@ -133,7 +133,7 @@ void TagCA(MarkupState& state) {
     CellRect.right = column.end;
     state.cursorX = column.end;
     if (!state.selected) {
-        FillGradientCell(state.dc, CellRect, spec);
+        FillGradientCell(state.dc, CellRect, colours);
         SetBkMode(state.dc, TRANSPARENT);
     }
     DrawColumnLine(state, column.x);

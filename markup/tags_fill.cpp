@@ -29,9 +29,9 @@ int BarPosition(const MarkupState& state, long long value) {
 
 } // namespace
 
-void FillGradientCell(HDC dc, const RECT& rect, const char* spec) {
+void FillGradientCell(HDC dc, const RECT& rect, const char* colours) {
     std::uint16_t colour[6] = {};
-    ParseGradientSpec(spec, colour);
+    ParseGradientColours(colours, colour);
     TRIVERTEX vertices[2] = {
         {rect.left, rect.top, colour[0], colour[1], colour[2], 0},
         {rect.right, rect.bottom, colour[3], colour[4], colour[5], 0},

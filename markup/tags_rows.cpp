@@ -29,8 +29,8 @@ COLORREF RowColour(const MarkupState& state) {
     return state.IsEvenRow() ? state.evenRowColour : state.oddRowColour;
 }
 
-void FillGradientRow(const MarkupState& state, const char* spec) {
-    FillGradientCell(state.dc, CellRect, spec);
+void FillGradientRow(const MarkupState& state, const char* colours) {
+    FillGradientCell(state.dc, CellRect, colours);
     SetBkMode(state.dc, TRANSPARENT);
 }
 

@@ -125,8 +125,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-HWND WaitForWindow(DWORD processId, const char* className, const char* caption,
-                   const std::function<bool(HWND)>& accept, DWORD timeoutMs) {
+HWND WaitForWindow(DWORD processId, const char* className, const char* caption, const std::function<bool(HWND)>& accept,
+                   DWORD timeoutMs) {
     HWND result = nullptr;
     WaitUntil(
         [&] {
@@ -180,7 +180,8 @@ std::string MessageBoxText(HWND box) {
 }
 
 bool AnswerMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
     return WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); }, timeoutMs);
 }
 
@@ -259,7 +260,8 @@ int CountGdiObjects(HANDLE process, DWORD processId) {
         return -1;
     ULONGLONG table = 0;
     SIZE_T read = 0;
-    if (!ReadProcessMemory(process, static_cast<const char*>(static_cast<void*>(basic.PebBaseAddress)) + PebGdiTableOffset,
+    if (!ReadProcessMemory(process,
+                           static_cast<const char*>(static_cast<void*>(basic.PebBaseAddress)) + PebGdiTableOffset,
                            &table, sizeof table, &read) ||
         !table)
         return -1;

@@ -139,8 +139,10 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
     ++requests_;
 
     char header[256];
-    snprintf(header, sizeof header, "HTTP/1.0 %d %s\r\nContent-Type: application/zip\r\nContent-Length: %zu\r\n"
-             "Connection: close\r\n\r\n", response.status, ReasonPhrase(response.status), response.body.size());
+    snprintf(header, sizeof header,
+             "HTTP/1.0 %d %s\r\nContent-Type: application/zip\r\nContent-Length: %zu\r\n"
+             "Connection: close\r\n\r\n",
+             response.status, ReasonPhrase(response.status), response.body.size());
     if (!SendAll(client, header, std::strlen(header)))
         return;
     const size_t total = response.cutAfter < response.body.size() ? response.cutAfter : response.body.size();

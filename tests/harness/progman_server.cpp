@@ -22,7 +22,9 @@ LRESULT CALLBACK ProgmanServerProc(HWND window, UINT message, WPARAM wParam, LPA
         if (server)
             server->OnExecute(reinterpret_cast<HWND>(wParam), lParam);
         return 0;
-    case WM_DDE_TERMINATE: PostMessageA(reinterpret_cast<HWND>(wParam), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0); return 0;
+    case WM_DDE_TERMINATE:
+        PostMessageA(reinterpret_cast<HWND>(wParam), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

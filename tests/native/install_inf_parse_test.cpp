@@ -16,7 +16,7 @@ struct Entry {
     std::string section, key, value;
 };
 
-Entry Parse(const std::string &text) {
+Entry Parse(const std::string& text) {
     std::vector<char> line(text.begin(), text.end());
     line.push_back('\0');
     char section[InfSectionSize];
@@ -31,18 +31,18 @@ Entry Parse(const std::string &text) {
 }
 
 struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-File FileWith(const std::string &text) {
+File FileWith(const std::string& text) {
     File file(std::tmpfile());
     std::fwrite(text.data(), 1, text.size(), file.get());
     std::rewind(file.get());
     return file;
 }
 
-std::vector<std::string> ReadAll(const std::string &text, size_t lineSize = InfLineSize) {
+std::vector<std::string> ReadAll(const std::string& text, size_t lineSize = InfLineSize) {
     File file = FileWith(text);
     std::vector<char> line(lineSize);
     std::vector<std::string> lines;
@@ -88,7 +88,7 @@ TEST(ParseInfEntry, LineStartingWithSeparatorHasEmptySection) {
 }
 
 TEST(ParseInfEntry, IncompleteLinesLeaveTheRestEmpty) {
-    for (const char *text : {"", "   ", "\n", "\r\n", "  \r"}) {
+    for (const char* text : {"", "   ", "\n", "\r\n", "  \r"}) {
         const Entry e = Parse(text);
         EXPECT_EQ("", e.section) << text;
         EXPECT_EQ("", e.key);
@@ -125,7 +125,7 @@ TEST(ParseInfEntry, AnyFieldTooLongSkipsTheWholeEntry) {
     const std::string section(InfSectionSize, 's');
     const std::string key(InfKeySize, 'k');
     const std::string value(InfValueSize, 'v');
-    for (const std::string &text : {section + "; K=V", "S; " + key + "=V", "S; K=" + value}) {
+    for (const std::string& text : {section + "; K=V", "S; " + key + "=V", "S; K=" + value}) {
         const Entry e = Parse(text);
         EXPECT_EQ(0, e.result);
         EXPECT_EQ("", e.section);

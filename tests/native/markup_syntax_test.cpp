@@ -122,11 +122,11 @@ TEST(MarkupArguments, FieldsSplitLikeStrtokAndAreCut) {
 
 TEST(MarkupArguments, GradientComponentsGetTwoZeroDigits) {
     std::uint16_t colour[6];
-    ParseGradientSpec("F4F4F4DEEBFB", colour);
+    ParseGradientColours("F4F4F4DEEBFB", colour);
     EXPECT_EQ(0xF400, colour[0]);
     EXPECT_EQ(0xDE00, colour[3]);
     EXPECT_EQ(0xFB00, colour[5]);
-    ParseGradientSpec("FFz", colour);
+    ParseGradientColours("FFz", colour);
     EXPECT_EQ(0xFF00, colour[0]);
     EXPECT_EQ(0, colour[1]);
     EXPECT_EQ(0, colour[5]);

@@ -10,8 +10,8 @@ TEST(SolidBrushes, HoldTheTableColoursAndAreAllDeleted) {
     const auto shared = SolidBrushes;
     CreateSolidBrushes();
     const COLORREF expected[SolidBrushCount] = {
-        RGB(255, 255, 255), RGB(0, 0, 0),     RGB(0, 255, 0),     RGB(0, 127, 0),     RGB(255, 255, 0),
-        RGB(0, 0, 255),     RGB(255, 0, 0),   RGB(0, 255, 255),   RGB(255, 0, 255),   RGB(128, 0, 0),
+        RGB(255, 255, 255), RGB(0, 0, 0),       RGB(0, 255, 0),   RGB(0, 127, 0),   RGB(255, 255, 0),
+        RGB(0, 0, 255),     RGB(255, 0, 0),     RGB(0, 255, 255), RGB(255, 0, 255), RGB(128, 0, 0),
         RGB(128, 128, 128), RGB(192, 192, 192), RGB(0, 255, 128)};
     const auto made = SolidBrushes;
     for (int i = 0; i < SolidBrushCount; ++i) {

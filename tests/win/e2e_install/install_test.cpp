@@ -28,8 +28,9 @@ using namespace harness;
 constexpr const char* Folder = "C:\\LUDRA";
 constexpr const char* DownloadFailedText = "Attenzione! Connessione Internet non disponibile, download fallito.";
 constexpr const char* IncompleteText = "Attenzione! L'installazione non e' stata completata correttamente.";
-constexpr const char* DoneText = "Installazione terminata con successo.\n\nUtilizzare il collegamento creato sul Desktop "
-                                 "per l'attivazione di LUDRA.";
+constexpr const char* DoneText =
+    "Installazione terminata con successo.\n\nUtilizzare il collegamento creato sul Desktop "
+    "per l'attivazione di LUDRA.";
 constexpr const char* FolderExistsText = "Attenzione! Il percorso SERVER indicato gia' esiste.";
 constexpr const char* CancelQuestion = "Confermi l'interruzione delle operazioni in corso?";
 constexpr int WaitCancelId = 103;

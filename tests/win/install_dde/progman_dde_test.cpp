@@ -16,8 +16,8 @@
 #include "install/progman_dde.h"
 
 namespace {
-constexpr const char *ServerClass = "LudraTestProgman";
-constexpr const char *ClientClass = "LudraTestSetupDialog";
+constexpr const char* ServerClass = "LudraTestProgman";
+constexpr const char* ClientClass = "LudraTestSetupDialog";
 constexpr UINT_PTR AckPositive = 0x8000;
 constexpr DWORD PumpLimitMs = 2000;
 const std::string DefaultFolderCommands = "[CreateGroup(\"Ludra 4.7\")]"
@@ -41,7 +41,7 @@ struct TestServer {
     }
 };
 
-LRESULT OnServerInitiate(TestServer *server, HWND client, LPARAM atoms) {
+LRESULT OnServerInitiate(TestServer* server, HWND client, LPARAM atoms) {
     char name[32] = {};
     if (!GlobalGetAtomNameA(LOWORD(atoms), name, sizeof name) || std::strcmp(name, "Progman") != 0)
         return 0;
@@ -50,10 +50,10 @@ LRESULT OnServerInitiate(TestServer *server, HWND client, LPARAM atoms) {
     return 0;
 }
 
-LRESULT OnServerExecute(TestServer *server, LPARAM block) {
+LRESULT OnServerExecute(TestServer* server, LPARAM block) {
     ++server->executes;
     server->block = reinterpret_cast<HGLOBAL>(block);
-    if (const char *text = static_cast<const char *>(GlobalLock(server->block))) {
+    if (const char* text = static_cast<const char*>(GlobalLock(server->block))) {
         server->commands = text;
         GlobalUnlock(server->block);
     }
@@ -63,7 +63,7 @@ LRESULT OnServerExecute(TestServer *server, LPARAM block) {
 }
 
 LRESULT CALLBACK ServerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto *server = reinterpret_cast<TestServer *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* server = reinterpret_cast<TestServer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     switch (message) {
     case WM_DDE_INITIATE: return server ? OnServerInitiate(server, reinterpret_cast<HWND>(wParam), lParam) : 0;
     case WM_DDE_EXECUTE: return server ? OnServerExecute(server, lParam) : 0;
@@ -98,7 +98,7 @@ void RegisterClasses() {
 }
 
 // Dispatches until done() holds or the time limit passes; returns done().
-bool PumpUntil(const std::function<bool()> &done, DWORD limitMs = PumpLimitMs) {
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = PumpLimitMs) {
     const ULONGLONG end = GetTickCount64() + limitMs;
     MSG message;
     while (!done() && GetTickCount64() < end) {
@@ -120,15 +120,15 @@ protected:
         ASSERT_NE(nullptr, client_);
     }
     void TearDown() override {
-        for (TestServer &server : servers_)
+        for (TestServer& server : servers_)
             DestroyWindow(server.window);
         DestroyWindow(client_);
         // Whatever a test left posted must not reach the next one.
         PumpUntil([] { return false; }, 50);
     }
-    TestServer &AddServer() {
+    TestServer& AddServer() {
         servers_.emplace_back();
-        TestServer &server = servers_.back();
+        TestServer& server = servers_.back();
         server.window =
             CreateWindowExA(WS_EX_TOPMOST, ServerClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         SetWindowLongPtrA(server.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&server));
@@ -146,7 +146,7 @@ protected:
 } // namespace
 
 TEST_F(ProgmanConversation, ServerGetsTheGroupCommandsAndItsAcknowledgementEndsTheDialog) {
-    TestServer &server = AddServer();
+    TestServer& server = AddServer();
     StartProgmanConversation(client_, "C:\\LUDRA47");
 
     // The acceptance came during the broadcast: the block is already on its way.
@@ -176,15 +176,15 @@ TEST_F(ProgmanConversation, ServerGetsTheGroupCommandsAndItsAcknowledgementEndsT
 }
 
 TEST_F(ProgmanConversation, OnlyTheFirstServerToAnswerGetsTheBlock) {
-    TestServer &first = AddServer();
-    TestServer &second = AddServer();
+    TestServer& first = AddServer();
+    TestServer& second = AddServer();
     first.acknowledgeCommands = false;
     second.acknowledgeCommands = false;
     StartProgmanConversation(client_, "C:\\LUDRA47");
 
     ASSERT_TRUE(DdeServer == first.window || DdeServer == second.window);
-    TestServer &receiver = DdeServer == first.window ? first : second;
-    TestServer &other = DdeServer == first.window ? second : first;
+    TestServer& receiver = DdeServer == first.window ? first : second;
+    TestServer& other = DdeServer == first.window ? second : first;
     EXPECT_NE(nullptr, other.client) << "both servers answered the initiate";
     ASSERT_TRUE(PumpUntil([&] { return receiver.executes == 1; }));
     PumpUntil([] { return false; }, 100);
@@ -207,7 +207,7 @@ TEST_F(ProgmanConversation, OnlyTheFirstServerToAnswerGetsTheBlock) {
 }
 
 TEST_F(ProgmanConversation, InitiateAcknowledgementWithOtherAtomsIsIgnored) {
-    TestServer &server = AddServer();
+    TestServer& server = AddServer();
     const ATOM other = GlobalAddAtomA("LudraNotProgman");
     DdeState = WM_DDE_INITIATE;
     AppAtom = GlobalAddAtomA("Progman");
@@ -227,7 +227,7 @@ TEST_F(ProgmanConversation, InitiateAcknowledgementWithOtherAtomsIsIgnored) {
 }
 
 TEST_F(ProgmanConversation, AcknowledgementWithoutConversationIsIgnored) {
-    TestServer &server = AddServer();
+    TestServer& server = AddServer();
     const ATOM progman = GlobalAddAtomA("Progman");
     SendAck(server.window, MAKELPARAM(progman, progman));
     const LPARAM packed = PackDDElParam(WM_DDE_ACK, AckPositive, 0);

@@ -13,8 +13,8 @@
 #include "progress/wait.h"
 
 namespace {
-constexpr const char *Hires = "[CONFIG_INI_HIRES]";
-constexpr const char *Missing = "<missing>";
+constexpr const char* Hires = "[CONFIG_INI_HIRES]";
+constexpr const char* Missing = "<missing>";
 constexpr int WaitStatusId = 101;
 constexpr int WaitDetailId = 102;
 
@@ -37,15 +37,15 @@ protected:
         RemoveDirectoryA(folder_.c_str());
     }
 
-    static void WriteFile(const std::string &path, const std::string &text) {
-        std::FILE *file = std::fopen(path.c_str(), "wb");
+    static void WriteFile(const std::string& path, const std::string& text) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
         ASSERT_NE(nullptr, file);
         std::fwrite(text.data(), 1, text.size(), file);
         std::fclose(file);
     }
-    void WriteInf(const std::string &text) { WriteFile(inf_, text); }
-    int Configure(const char *header = Hires) { return ConfigureIniFromInf(inf_.c_str(), header, folder_.c_str()); }
-    std::string Value(const char *section, const char *key) const {
+    void WriteInf(const std::string& text) { WriteFile(inf_, text); }
+    int Configure(const char* header = Hires) { return ConfigureIniFromInf(inf_.c_str(), header, folder_.c_str()); }
+    std::string Value(const char* section, const char* key) const {
         char value[256];
         GetPrivateProfileStringA(section, key, Missing, value, sizeof value, ini_.c_str());
         return value;
@@ -54,7 +54,7 @@ protected:
         char names[4096] = {};
         GetPrivateProfileSectionNamesA(names, sizeof names, ini_.c_str());
         std::vector<std::string> sections;
-        for (const char *name = names; *name; name += std::strlen(name) + 1)
+        for (const char* name = names; *name; name += std::strlen(name) + 1)
             sections.emplace_back(name);
         return sections;
     }
@@ -137,14 +137,14 @@ TEST_F(IniConfig, MissingFileOrHeaderFails) {
 namespace {
 // Watches the texts the wait dialog is given; confirms Cancel when the status names CancelAtKey.
 HHOOK TextHook = nullptr;
-const char *CancelAtKey = nullptr;
+const char* CancelAtKey = nullptr;
 std::vector<std::string> StatusTexts;
 
 LRESULT CALLBACK WatchWaitTexts(int code, WPARAM wParam, LPARAM lParam) {
-    const auto *call = reinterpret_cast<const CWPSTRUCT *>(lParam);
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_SETTEXT && GetParent(call->hwnd) == WaitDialog &&
         GetDlgCtrlID(call->hwnd) == WaitStatusId) {
-        const char *text = reinterpret_cast<const char *>(call->lParam);
+        const char* text = reinterpret_cast<const char*>(call->lParam);
         StatusTexts.emplace_back(text);
         if (CancelAtKey && std::strstr(text, CancelAtKey))
             WaitCancelled = 1;

@@ -11,17 +11,17 @@
 #include "install/shortcut.h"
 
 namespace {
-constexpr const char *ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr const char *OverrideRoot = "Software\\LudraTest\\ShortcutOverride";
+constexpr const char* ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* OverrideRoot = "Software\\LudraTest\\ShortcutOverride";
 
-std::string TempFolder(const char *name) {
+std::string TempFolder(const char* name) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     return std::string(temp) + name + std::to_string(GetCurrentProcessId());
 }
 
 template <class Interface> struct Released {
-    Interface *ptr = nullptr;
+    Interface* ptr = nullptr;
     ~Released() {
         if (ptr)
             ptr->Release();
@@ -33,14 +33,14 @@ struct LinkFields {
     std::string path, workingFolder, description;
 };
 
-LinkFields ReadLink(const std::string &file) {
+LinkFields ReadLink(const std::string& file) {
     LinkFields fields = {E_FAIL, "", "", ""};
     Released<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void **>(&link.ptr))))
+                                reinterpret_cast<void**>(&link.ptr))))
         return fields;
     Released<IPersistFile> persist;
-    if (FAILED(link.ptr->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&persist.ptr))))
+    if (FAILED(link.ptr->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist.ptr))))
         return fields;
     WCHAR wide[MAX_PATH];
     MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
@@ -127,14 +127,14 @@ protected:
             RegCloseKey(root_);
         RegDeleteTreeA(HKEY_CURRENT_USER, OverrideRoot);
     }
-    void SetDesktop(DWORD type, const void *data, DWORD size) {
+    void SetDesktop(DWORD type, const void* data, DWORD size) {
         HKEY folders = nullptr;
         ASSERT_EQ(ERROR_SUCCESS,
                   RegCreateKeyExA(root_, ShellFolders, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &folders, nullptr));
-        RegSetValueExA(folders, "Desktop", 0, type, static_cast<const BYTE *>(data), size);
+        RegSetValueExA(folders, "Desktop", 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(folders);
     }
-    void SetDesktopText(const std::string &text) {
+    void SetDesktopText(const std::string& text) {
         SetDesktop(REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
     }
     // -1 must leave the caller's buffer as it was.
