@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/app_globals.h"
+#include "dib_canvas.h"
 #include "markup/markup.h"
 
 // "(" and ")" become the argument bytes 0x82 and 0x83.
@@ -45,39 +47,18 @@ protected:
         listBox_ = CreateWindowExA(0, "ListBox", "", WS_POPUP | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, 0, 0, 300, 200,
                                    nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, listBox_);
-        dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = CanvasWidth;
-        info.bmiHeader.biHeight = -CanvasHeight; // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dib_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        ASSERT_NE(nullptr, dib_);
-        bits_ = static_cast<std::uint32_t*>(bits);
-        oldBitmap_ = SelectObject(dc_, dib_);
+        canvas_ = std::make_unique<DibCanvas>(CanvasWidth, CanvasHeight, CanvasColour);
+        dc_ = canvas_->dc();
         Clear();
     }
 
     void TearDown() override {
-        if (dc_) {
-            SelectObject(dc_, oldBitmap_);
-            DeleteDC(dc_);
-        }
-        if (dib_)
-            DeleteObject(dib_);
+        canvas_.reset();
         if (listBox_)
             DestroyWindow(listBox_);
     }
 
-    void Clear() {
-        RECT all = {0, 0, CanvasWidth, CanvasHeight};
-        HBRUSH brush = CreateSolidBrush(CanvasColour);
-        FillRect(dc_, &all, brush);
-        DeleteObject(brush);
-    }
+    void Clear() { canvas_->Fill(CanvasColour); }
 
     // Puts `text` into the list at `index` (earlier rows are filler) and draws that item.
     void Draw(const std::string& text, UINT state = 0, UINT index = 0, const ColumnTable* columns = &ZeroTable,
@@ -109,10 +90,7 @@ protected:
         GdiFlush();
     }
 
-    COLORREF Pixel(int x, int y) const {
-        const std::uint32_t bgr = bits_[y * CanvasWidth + x];
-        return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-    }
+    COLORREF Pixel(int x, int y) const { return canvas_->At(x, y); }
 
     // Pixels of `colour` in the rectangle.
     int Count(COLORREF colour, RECT area) const {
@@ -159,10 +137,8 @@ protected:
     static constexpr ColumnTable ZeroTable = {0, nullptr, nullptr};
 
     HWND listBox_ = nullptr;
+    std::unique_ptr<DibCanvas> canvas_;
     HDC dc_ = nullptr;
-    HBITMAP dib_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
 };
 
 inline COLORREF WindowColour() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_globals.h"
+#include "dib_canvas.h"
 #include "skin/bitmap_button.h"
 
 namespace skintest {
@@ -21,71 +22,10 @@ constexpr COLORREF Key = RGB(1, 1, 1);
 constexpr COLORREF Blue = RGB(0, 0, 255);
 constexpr COLORREF Magenta = RGB(255, 0, 255);
 
-inline BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
-inline COLORREF FromDib(uint32_t pixel) {
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-}
-inline uint32_t ToDib(COLORREF colour) {
-    return (uint32_t(GetRValue(colour)) << 16) | (uint32_t(GetGValue(colour)) << 8) | GetBValue(colour);
-}
-
-// A 32-bit top-down DIB section selected into a fresh memory DC (black text, white background).
-class Canvas {
+// The skin tests' canvas starts magenta, a colour none of the controls paints.
+class Canvas : public DibCanvas {
 public:
-    Canvas(int width, int height, COLORREF fill = Magenta) : width_(width), height_(height) {
-        BITMAPINFO info = TopDown32(width, height);
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<uint32_t*>(bits);
-        dc_ = CreateCompatibleDC(nullptr);
-        old_ = SelectObject(dc_, bitmap_);
-        Fill(fill);
-    }
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-        DeleteObject(bitmap_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC dc() const { return dc_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    COLORREF At(int x, int y) const {
-        GdiFlush();
-        return FromDib(bits_[y * width_ + x]);
-    }
-    void Fill(COLORREF colour) {
-        GdiFlush();
-        for (int i = 0; i < width_ * height_; ++i)
-            bits_[i] = ToDib(colour);
-    }
-    int Count(COLORREF colour, int left, int top, int right, int bottom) const {
-        int count = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                count += At(x, y) == colour ? 1 : 0;
-        return count;
-    }
-
-private:
-    int width_;
-    int height_;
-    HBITMAP bitmap_ = nullptr;
-    uint32_t* bits_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    Canvas(int width, int height, COLORREF fill = Magenta) : DibCanvas(width, height, fill) {}
 };
 
 struct Pixels {
