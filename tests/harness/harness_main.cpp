@@ -167,13 +167,18 @@ private:
     std::thread thread_;
 };
 
-int RunBench() {
+// A fresh C: drive, then ldsetup.exe up to its setup dialog; null if it does not get there.
+HWND StartAtSetupDialog(Program& program) {
     RemoveTree("C:\\LUDRA");
     RemoveTree("C:\\LUDRA47");
-    Program program;
     if (!program.Start(LDSETUP_EXE))
-        return 1;
-    HWND dialog = WaitForDialogWithControl(program.Id(), FolderFieldId);
+        return nullptr;
+    return WaitForDialogWithControl(program.Id(), FolderFieldId);
+}
+
+int RunBench() {
+    Program program;
+    HWND dialog = StartAtSetupDialog(program);
     if (!dialog)
         return 1;
     // Measured with a message box on screen, as at the end: confirm a folder that exists.
@@ -223,12 +228,8 @@ int RunBench() {
 }
 
 int RunRepaints(int count) {
-    RemoveTree("C:\\LUDRA");
-    RemoveTree("C:\\LUDRA47");
     Program program;
-    if (!program.Start(LDSETUP_EXE))
-        return 1;
-    HWND dialog = WaitForDialogWithControl(program.Id(), FolderFieldId);
+    HWND dialog = StartAtSetupDialog(program);
     if (!dialog)
         return 1;
     PressButton(dialog, IDOK);

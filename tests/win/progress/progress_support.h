@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "dib_canvas.h"
 #include "app/app_globals.h"
 #include "progress/tag_string.h"
 #include "progress/wait.h"
@@ -68,13 +69,7 @@ inline COLORREF ScreenPixel(HWND window, int x, int y) {
 
 // The top-left width x height pixels of `source` (0x00RRGGBB), read through a 32-bit DIB section.
 inline std::vector<uint32_t> ReadPixels(HDC source, int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     HBITMAP section = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(source);
