@@ -474,7 +474,9 @@ SPIN_DOTS = 7  # the loop has seven frames, one step per dot
 
 
 def make_frame(index):
-    """Frame index (0-based): the brightest dot advances one place per frame."""
+    """Frame index (0-based): the brightest dot advances one place per frame. The eighth frame,
+    which the animation defines but never reaches, shows every dot alike, so a test can tell it
+    from the others by its pixels."""
     w = h = FRAME_SIZE
     s = SUPERSAMPLE
     cx, cy = SPIN_CENTRE
@@ -485,8 +487,11 @@ def make_frame(index):
     img.paste(Image.new("RGB", img.size, (226, 234, 244)), (0, 0), track.mask)
 
     lead = index % SPIN_DOTS
+    settled = index >= SPIN_DOTS
     for i in range(SPIN_DOTS):
         age = (lead - i) % SPIN_DOTS  # 0 = the leading dot, larger = further behind
+        if settled:
+            age = SPIN_DOTS // 2
         a = math.radians(-90 + i * 360.0 / SPIN_DOTS)
         dot = Coverage((w, h))
         dot.ellipse(cx + SPIN_RADIUS * math.cos(a), cy + SPIN_RADIUS * math.sin(a), 12.5 - age * 1.15)
