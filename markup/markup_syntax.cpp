@@ -47,16 +47,22 @@ void CopyCut(char* dst, size_t dstSize, const char* src, size_t length) {
     dst[copied] = '\0';
 }
 
+// Leading blanks and an optional sign, as strtol and strtoul read them.
+const char* SkipBlanksAndSign(const char* text, bool* negative) {
+    while (IsSpace(*text))
+        ++text;
+    *negative = *text == '-';
+    if (*text == '+' || *text == '-')
+        ++text;
+    return text;
+}
+
 // Reads a signed decimal like strtol; false without digits.
 bool ParseLong(const char* text, long long* value) {
     if (!text)
         return false;
-    const char* p = text;
-    while (IsSpace(*p))
-        ++p;
     bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
+    const char* p = SkipBlanksAndSign(text, &negative);
     if (*p < '0' || *p > '9')
         return false;
     long long result = 0;
@@ -90,12 +96,8 @@ int HexDigit(char c) {
 bool ParseHex(const char* text, unsigned long long* value) {
     if (!text)
         return false;
-    const char* p = text;
-    while (IsSpace(*p))
-        ++p;
     bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
+    const char* p = SkipBlanksAndSign(text, &negative);
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigit(p[2]) >= 0)
         p += 2;
     if (HexDigit(*p) < 0)

@@ -29,11 +29,7 @@ inline std::string Markup(const std::string& text) {
 
 // Colour the canvas starts with, so that any drawing outside the item shows.
 constexpr COLORREF CanvasColour = RGB(10, 20, 30);
-constexpr COLORREF Red = RGB(255, 0, 0);
-constexpr COLORREF Blue = RGB(0, 0, 255);
 constexpr COLORREF Green = RGB(0, 255, 0);
-constexpr COLORREF Black = RGB(0, 0, 0);
-constexpr COLORREF White = RGB(255, 255, 255);
 // Pixel (8, 8) of the 20 x 20 ICOB011 icon is this green; its corners are the key colour.
 constexpr COLORREF IconGreen = RGB(0x66, 0xBA, 0x77);
 

@@ -17,8 +17,6 @@ using namespace progress_test;
 
 namespace {
 
-constexpr COLORREF White = RGB(0xFF, 0xFF, 0xFF);
-
 // A bare animation control at the screen's top-left corner, as large as a frame.
 class AnimationControl {
 public:

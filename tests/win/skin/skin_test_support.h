@@ -12,14 +12,10 @@
 
 namespace skintest {
 
-constexpr COLORREF Black = RGB(0, 0, 0);
-constexpr COLORREF White = RGB(255, 255, 255);
-constexpr COLORREF Red = RGB(255, 0, 0);
 constexpr COLORREF Yellow = RGB(255, 255, 0);
 constexpr COLORREF LightGrey = RGB(192, 192, 192);
 constexpr COLORREF DarkGrey = RGB(128, 128, 128);
 constexpr COLORREF Key = RGB(1, 1, 1);
-constexpr COLORREF Blue = RGB(0, 0, 255);
 constexpr COLORREF Magenta = RGB(255, 0, 255);
 
 // The skin tests' canvas starts magenta, a colour none of the controls paints.
