@@ -1,5 +1,6 @@
 // The setup dialog procedure and the install sequence it runs on confirmation.
 #include "app/setup_dialog.h"
+#include "app/setup_state.h"
 
 #include <dde.h>
 #include <direct.h>
@@ -7,18 +8,18 @@
 
 #include <cstdio>
 
-#include "app/app_globals.h"
-#include "app/screen.h"
-#include "app/strings.h"
+#include "base/globals.h"
+#include "base/screen.h"
+#include "base/strings.h"
 #include "install/download.h"
 #include "install/ini_config.h"
 #include "install/progman_dde.h"
 #include "install/shortcut.h"
-#include "progress/dialog_utils.h"
+#include "skin/controls.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap.h"
 #include "skin/bitmap_button.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 
 std::array<char, InstallDirSize> InstallDir = {};
 int ScreenClass = 0;

@@ -12,15 +12,6 @@ constexpr size_t SetupInfPathSize = 512;
 constexpr size_t MessageTextSize = 256;
 constexpr int FolderTextLimit = static_cast<int>(InstallDirSize - 1);
 
-extern std::array<char, InstallDirSize> InstallDir;
-extern int ScreenClass;
-extern std::array<char, SetupInfPathSize> SetupInfPath;
-extern std::array<char, MessageTextSize> MessageText;
-extern HBITMAP DialogBackground;
-extern ColumnTable SetupColumnTable;
-extern HCURSOR WaitCursor;
-extern HCURSOR SavedCursor;
-
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 const char* LoadMessageText(UINT id);

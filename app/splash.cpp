@@ -2,11 +2,11 @@
 // opens the modal setup dialog.
 #include "app/splash.h"
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "app/setup_dialog.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 
 namespace {
 constexpr const char* SplashBitmapName = "LDSETUP";

@@ -1,9 +1,9 @@
 // The GUI entry point: shared handles, splash window, brushes and the main message loop.
 #include <windows.h>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "app/splash.h"
-#include "app/strings.h"
+#include "base/strings.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showCommand) {
     AppInstance = instance;

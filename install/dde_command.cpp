@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/strings.h"
+#include "base/strings.h"
 
 namespace {
 constexpr const char* CreateGroupCommand = "[CreateGroup(\"Ludra 4.7\")]";

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "install/extract.h"
-#include "install/file_handle.h"
+#include "base/handles.h"
 #include "install/package_digest.h"
 #include "package_url.h"
 #include "progress/wait.h"
@@ -185,7 +185,7 @@ int CopyUrlToFile(HINTERNET request, HANDLE file, DWORD expectedSize) {
 }
 
 int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256) {
-    BeginWait(AppInstance, owner, AppCaption.data());
+    BeginWait(owner, AppCaption.data());
     // A package that is not the one the build expects is a failed download: it is not unpacked.
     if (!ReceivePackage(folder, url) || !PackageMatchesDigest(PackagePath, expectedSha256)) {
         EndWait();

@@ -4,7 +4,7 @@
 
 #include <shldisp.h>
 
-#include "install/com_ref.h"
+#include "base/handles.h"
 #include "install/unzip.h"
 
 namespace {

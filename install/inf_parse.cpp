@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/strings.h"
+#include "base/strings.h"
 
 namespace {
 constexpr char Blank = ' ';

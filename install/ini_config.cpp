@@ -5,9 +5,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
-#include "app/strings.h"
+#include "base/handles.h"
+#include "base/strings.h"
 #include "install/inf_parse.h"
 #include "progress/wait.h"
 
@@ -21,10 +21,6 @@ constexpr const char* ConfiguringText = "Configurazione LUDRA.INI in corso...";
 constexpr const char* EntryStatusFormat = "Sezione:  %s     KEY:  %s";
 constexpr int CancelledMask = 0xFFFF;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using InfFile = std::unique_ptr<std::FILE, FileCloser>;
 
 bool FindHeader(std::FILE* file, const char* header, char* line) {
     while (ReadInfLine(file, line, InfLineSize)) {
@@ -56,7 +52,7 @@ int ConfigureIniFromInf(const char* infPath, const char* header, const char* fol
     // An empty path would send the writes to the Windows folder's LUDRA.INI.
     if (JoinPath(folder, IniFileName, iniPath, sizeof iniPath) != 0)
         return 0;
-    InfFile file(std::fopen(infPath, "r"));
+    StdioFile file(std::fopen(infPath, "r"));
     if (!file)
         return 0;
 

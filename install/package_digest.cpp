@@ -9,55 +9,25 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install/file_handle.h"
+#include "base/handles.h"
 
 namespace {
 constexpr DWORD ReadBlockSize = 64 * 1024;
 constexpr ULONG Sha256Size = 32;
-
-class AlgorithmHandle {
-public:
-    AlgorithmHandle() : handle_(nullptr) {
-        if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&handle_, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
-            handle_ = nullptr;
-    }
-    ~AlgorithmHandle() {
-        if (handle_)
-            BCryptCloseAlgorithmProvider(handle_, 0);
-    }
-    AlgorithmHandle(const AlgorithmHandle&) = delete;
-    AlgorithmHandle& operator=(const AlgorithmHandle&) = delete;
-    BCRYPT_ALG_HANDLE get() const { return handle_; }
-
-private:
-    BCRYPT_ALG_HANDLE handle_;
-};
-
-class HashHandle {
-public:
-    explicit HashHandle(BCRYPT_ALG_HANDLE algorithm) : handle_(nullptr) {
-        if (!algorithm || !BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &handle_, nullptr, 0, nullptr, 0, 0)))
-            handle_ = nullptr;
-    }
-    ~HashHandle() {
-        if (handle_)
-            BCryptDestroyHash(handle_);
-    }
-    HashHandle(const HashHandle&) = delete;
-    HashHandle& operator=(const HashHandle&) = delete;
-    BCRYPT_HASH_HANDLE get() const { return handle_; }
-
-private:
-    BCRYPT_HASH_HANDLE handle_;
-};
 } // namespace
 
 bool FileSha256(const char* path, char (&hex)[Sha256HexSize]) {
     hex[0] = '\0';
     AlgorithmHandle algorithm;
-    HashHandle hash(algorithm.get());
-    if (!hash.get())
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(algorithm.out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+        algorithm.release(); // nothing was opened
         return false;
+    }
+    HashHandle hash;
+    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm.get(), hash.out(), nullptr, 0, nullptr, 0, 0))) {
+        hash.release(); // nothing was created
+        return false;
+    }
     FileHandle file(
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())

@@ -1,10 +1,11 @@
 // The DDE conversation with Program Manager, carried by the setup dialog's window: initiate by
 // broadcast, the command block to the first server that accepts, clean-up at its acknowledgement.
 #include "install/progman_dde.h"
+#include "install/progman_dde_state.h"
 
 #include <dde.h>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "install/dde_command.h"
 
 int DdeState = 0;

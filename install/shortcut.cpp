@@ -6,32 +6,19 @@
 
 #include <cstring>
 
-#include "install/com_ref.h"
+#include "base/handles.h"
 
 namespace {
 constexpr const char* ShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* DesktopValue = "Desktop";
 constexpr int WidePathSize = 260;
 
-class RegKey {
-public:
-    explicit RegKey(HKEY key) : key_(key) {}
-    ~RegKey() { RegCloseKey(key_); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_;
-};
-
 } // namespace
 
 int ReadDesktopFolder(char* buffer) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    RegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
         return -1;
-    RegKey key(opened);
 
     // The value goes through a buffer of its own, so the caller's stays untouched on failure,
     // and one byte is kept back for a terminator the registry may not have stored.

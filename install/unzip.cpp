@@ -2,7 +2,7 @@
 // folder and writes each file through a temporary name in that folder.
 #include "install/unzip.h"
 
-#include "install/file_handle.h"
+#include "base/handles.h"
 #include "install/zip_reader.h"
 
 #include <cwchar>

@@ -6,33 +6,22 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
+enum class Match { Exact, Prefix };
+
 struct TagWord {
     const char* word;
-    bool prefix;
+    Match match;
     MarkupTag tag;
 };
 
-// Dispatch order matters: "@CSL" comes before "@CS", "@X" and "@XE" are exact.
-constexpr TagWord TagWords[] = {
-    {"@OFS", false, MarkupTag::Ofs},     {"@X", false, MarkupTag::X},       {"@XE", false, MarkupTag::XE},
-    {"@D", false, MarkupTag::D},         {"@XCOL", false, MarkupTag::XCol}, {"@BMP", true, MarkupTag::Bmp},
-    {"@BBK", true, MarkupTag::Bbk},      {"@RBR", false, MarkupTag::Rbr},   {"@CL", true, MarkupTag::CL},
-    {"@CSL", true, MarkupTag::CSL},      {"@CA", true, MarkupTag::CA},      {"@CS", true, MarkupTag::CS},
-    {"@CD", true, MarkupTag::CD},        {"@CR", true, MarkupTag::CR},      {"@TXT", true, MarkupTag::Txt},
-    {"@TXL", true, MarkupTag::Txl},      {"@DTA", false, MarkupTag::Dta},   {"@BCK", false, MarkupTag::Bck},
-    {"@BKM", false, MarkupTag::Bkm},     {"@FRG", true, MarkupTag::Frg},    {"@PEN", true, MarkupTag::Pen},
-    {"@SEP", false, MarkupTag::Sep},     {"@TREE", false, MarkupTag::Tree}, {"@LIN", false, MarkupTag::Lin},
-    {"@LINB", false, MarkupTag::LinB},   {"@LINC", false, MarkupTag::LinC}, {"@EL", false, MarkupTag::EL},
-    {"@TL", false, MarkupTag::TL},       {"@FL", false, MarkupTag::FL},     {"@RECT", false, MarkupTag::Rect},
-    {"@GRECT", false, MarkupTag::GRect}, {"@SP", false, MarkupTag::SP},     {"@DRC", false, MarkupTag::DRC},
-    {"@DR", false, MarkupTag::DR},       {"@DRS", false, MarkupTag::DRS},   {"@SF", false, MarkupTag::SF},
-    {"@SFP", false, MarkupTag::SFP},     {"@SFD", false, MarkupTag::SFD},   {"@SFB", false, MarkupTag::SFB},
-    {"@SCP", false, MarkupTag::SCP},     {"@SCD", false, MarkupTag::SCD},   {"@SCB", false, MarkupTag::SCB},
-    {"@F01", true, MarkupTag::F01},
-};
+#define MARKUP_TAG_WORD(name, word, match) {word, Match::match, MarkupTag::name},
+constexpr TagWord TagWords[] = {MARKUP_TAG_LIST(MARKUP_TAG_WORD)};
+#undef MARKUP_TAG_WORD
+static_assert(std::size(TagWords) + 1 == static_cast<size_t>(MarkupTag::Count), "one word per tag");
 
 bool IsSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
@@ -113,7 +102,7 @@ bool ParseHex(const char* text, unsigned long long* value) {
 
 MarkupTag FindMarkupTag(const char* name) {
     for (const TagWord& entry : TagWords) {
-        const bool match = entry.prefix ? std::strncmp(name, entry.word, std::strlen(entry.word)) == 0
+        const bool match = entry.match == Match::Prefix ? std::strncmp(name, entry.word, std::strlen(entry.word)) == 0
                                         : std::strcmp(name, entry.word) == 0;
         if (match)
             return entry.tag;
@@ -128,16 +117,16 @@ size_t ReadMarkupTag(const char* text, size_t pos, char* name, size_t nameSize, 
     if (!start)
         return pos + std::strlen(text + pos);
     const char* p = start;
-    while (*p && *p != TagOpenByte)
+    while (*p && *p != TAG_OPEN)
         ++p;
     CopyCut(name, nameSize, start, static_cast<size_t>(p - start));
-    if (*p != TagOpenByte)
+    if (*p != TAG_OPEN)
         return static_cast<size_t>(p - text);
     const char* argStart = ++p;
-    while (*p && *p != TagCloseByte)
+    while (*p && *p != TAG_CLOSE)
         ++p;
     CopyCut(arg, argSize, argStart, static_cast<size_t>(p - argStart));
-    if (*p == TagCloseByte)
+    if (*p == TAG_CLOSE)
         ++p;
     return static_cast<size_t>(p - text);
 }

@@ -5,60 +5,17 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr char TagOpenByte = '\x82';
-constexpr char TagCloseByte = '\x83';
+#include "base/tag_bytes.h"
+#include "markup/markup_tag_list.h"
+
 constexpr char FieldSeparatorByte = '\x86';
 // The characters that end the index part of a column-tag argument.
 constexpr const char* ListSeparators = ",;";
 
-// The tag words in dispatch order; None for a name that matches no word.
-enum class MarkupTag {
-    None,
-    Ofs,
-    X,
-    XE,
-    D,
-    XCol,
-    Bmp,
-    Bbk,
-    Rbr,
-    CL,
-    CSL,
-    CA,
-    CS,
-    CD,
-    CR,
-    Txt,
-    Txl,
-    Dta,
-    Bck,
-    Bkm,
-    Frg,
-    Pen,
-    Sep,
-    Tree,
-    Lin,
-    LinB,
-    LinC,
-    EL,
-    TL,
-    FL,
-    Rect,
-    GRect,
-    SP,
-    DRC,
-    DR,
-    DRS,
-    SF,
-    SFP,
-    SFD,
-    SFB,
-    SCP,
-    SCD,
-    SCB,
-    F01,
-    Count
-};
+// The tags in matching order; None for a name that matches no word.
+#define MARKUP_TAG_ENUMERATOR(name, word, match) name,
+enum class MarkupTag { None, MARKUP_TAG_LIST(MARKUP_TAG_ENUMERATOR) Count };
+#undef MARKUP_TAG_ENUMERATOR
 
 // The first word that matches the tag name, tried in dispatch order: some words match exactly,
 // others match any name that begins with them (so "@TXT7" is "@TXT" and "@CSL" is never "@CS").

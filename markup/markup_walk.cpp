@@ -1,15 +1,13 @@
-// The three drawing entries of an owner-drawn item, the walk over its markup, the per-item state
-// and the drawing helpers the tag families share.
+// The three drawing entries of an owner-drawn item, the walk over its markup and the per-item state.
 #include "markup/markup.h"
 
 #include <cstring>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "markup/markup_state.h"
+#include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
-#include "skin/gdi_guards.h"
-
-RECT CellRect = {};
+#include "base/handles.h"
 
 namespace {
 
@@ -44,56 +42,6 @@ void FrameWith(HDC dc, const RECT& rect, COLORREF colour) {
         FrameRect(dc, &rect, brush.get());
 }
 
-void Dispatch(MarkupTag tag, MarkupState& state) {
-    switch (tag) {
-    case MarkupTag::Ofs: return TagOfs(state);
-    case MarkupTag::X: return TagX(state);
-    case MarkupTag::XE: return TagXE(state);
-    case MarkupTag::D: return TagD(state);
-    case MarkupTag::XCol: return TagXCol(state);
-    case MarkupTag::Bmp: return TagBmp(state);
-    case MarkupTag::Bbk: return TagBbk(state);
-    case MarkupTag::Rbr: return TagRbr(state);
-    case MarkupTag::CL: return TagCL(state);
-    case MarkupTag::CSL: return TagCSL(state);
-    case MarkupTag::CA: return TagCA(state);
-    case MarkupTag::CS: return TagCS(state);
-    case MarkupTag::CD: return TagCD(state);
-    case MarkupTag::CR: return TagCR(state);
-    case MarkupTag::Txt: return TagTxt(state);
-    case MarkupTag::Txl: return TagTxl(state);
-    case MarkupTag::Dta: return TagDta(state);
-    case MarkupTag::Bck: return TagBck(state);
-    case MarkupTag::Bkm: return TagBkm(state);
-    case MarkupTag::Frg: return TagFrg(state);
-    case MarkupTag::Pen: return TagPen(state);
-    case MarkupTag::Sep: return TagSep(state);
-    case MarkupTag::Tree: return TagTree(state);
-    case MarkupTag::Lin: return TagLin(state);
-    case MarkupTag::LinB: return TagLinB(state);
-    case MarkupTag::LinC: return TagLinC(state);
-    case MarkupTag::EL: return TagEL(state);
-    case MarkupTag::TL: return TagTL(state);
-    case MarkupTag::FL: return TagFL(state);
-    case MarkupTag::Rect: return TagRect(state);
-    case MarkupTag::GRect: return TagGRect(state);
-    case MarkupTag::SP: return TagSP(state);
-    case MarkupTag::DRC: return TagDRC(state);
-    case MarkupTag::DR: return TagDR(state);
-    case MarkupTag::DRS: return TagDRS(state);
-    case MarkupTag::SF: return TagSF(state);
-    case MarkupTag::SFP: return TagSFP(state);
-    case MarkupTag::SFD: return TagSFD(state);
-    case MarkupTag::SFB: return TagSFB(state);
-    case MarkupTag::SCP: return TagSCP(state);
-    case MarkupTag::SCD: return TagSCD(state);
-    case MarkupTag::SCB: return TagSCB(state);
-    case MarkupTag::F01: return TagF01(state);
-    case MarkupTag::None:
-    case MarkupTag::Count: return;
-    }
-}
-
 } // namespace
 
 MarkupState::MarkupState(HINSTANCE instance, const DRAWITEMSTRUCT* item, const ColumnTable* columns, double scale,
@@ -105,35 +53,12 @@ MarkupState::MarkupState(HINSTANCE instance, const DRAWITEMSTRUCT* item, const C
       evenRowColour(InitialRowColour), oddRowColour(InitialRowColour), evenRowPattern(), oddRowPattern(),
       endOfItem(false), tagName(), tagArg(textLength + 1, '\0'), scratchText(textLength + 1, '\0') {}
 
-void ResetCell(const MarkupState& state) {
-    CellRect = state.item->rcItem;
-}
-
-void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
-    BrushHandle brush(CreateSolidBrush(colour));
-    if (brush)
-        FillRect(dc, &rect, brush.get());
-}
-
-void DrawLine(HDC dc, int x1, int y1, int x2, int y2) {
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
-}
-
-void DrawPenLine(HDC dc, int style, COLORREF colour, int x1, int y1, int x2, int y2) {
-    PenHandle pen(CreatePen(style, 1, colour));
-    if (!pen)
-        return;
-    SelectGuard select(dc, pen.get());
-    DrawLine(dc, x1, y1, x2, y2);
-}
-
 void RenderMarkup(HINSTANCE instance, const DRAWITEMSTRUCT* drawItem, const char* text, const ColumnTable* columns,
                   double scale) {
     if (!drawItem || !text)
         return;
     HDC dc = drawItem->hDC;
-    if (!std::strchr(text, TagOpenByte)) {
+    if (!std::strchr(text, TAG_OPEN)) {
         CellRect = drawItem->rcItem;
         if (!IsBlankText(text))
             DrawTextA(dc, text, -1, &CellRect, TextRunFlags);
@@ -144,7 +69,7 @@ void RenderMarkup(HINSTANCE instance, const DRAWITEMSTRUCT* drawItem, const char
     size_t pos = 0;
     while (pos < length && !state.endOfItem) {
         pos = ReadMarkupTag(text, pos, state.tagName, sizeof state.tagName, state.arg(), state.tagArg.size());
-        Dispatch(FindMarkupTag(state.tagName), state);
+        DispatchTag(FindMarkupTag(state.tagName), state);
     }
     RestoreSavedFont(state);
 }

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/strings.h"
+#include "base/strings.h"
+#include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
 
 namespace {
@@ -66,15 +67,6 @@ void DrawColumnText(MarkupState& state, int rightGap, UINT flags) {
 }
 
 } // namespace
-
-bool LookUpColumn(const MarkupState& state, int index, int* x, int* width) {
-    const ColumnTable* table = state.columns;
-    if (!table || !table->x || !table->width || index < 0 || index >= table->count)
-        return false;
-    *x = ClampCoord(table->x[index]);
-    *width = ClampCoord(table->width[index]);
-    return true;
-}
 
 void TagCL(MarkupState& state) {
     DrawColumnText(state, state.cellGap, state.drawFlags | TextRunFlags);

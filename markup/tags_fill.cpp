@@ -2,8 +2,9 @@
 // bars, whole or cut into segments, across the item's height.
 #include <algorithm>
 
+#include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ int BarPosition(const MarkupState& state, long long value) {
 }
 
 } // namespace
-
-void FillGradientCell(HDC dc, const RECT& rect, const char* colours) {
-    std::uint16_t colour[6] = {};
-    ParseGradientColours(colours, colour);
-    TRIVERTEX vertices[2] = {
-        {rect.left, rect.top, colour[0], colour[1], colour[2], 0},
-        {rect.right, rect.bottom, colour[3], colour[4], colour[5], 0},
-    };
-    GRADIENT_RECT span = {0, 1};
-    GradientFill(dc, vertices, 2, &span, 1, GRADIENT_FILL_RECT_V);
-}
 
 void TagRect(MarkupState& state) {
     std::uint32_t colour = 0;

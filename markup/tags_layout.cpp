@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/strings.h"
+#include "base/strings.h"
+#include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
 #include "skin/bitmap.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 
 namespace {
 
@@ -77,22 +78,6 @@ bool ScanColour(MarkupState& state, COLORREF* colour) {
 }
 
 } // namespace
-
-void DrawMarkupBitmap(const MarkupState& state, const char* name, int x, int y, int* width) {
-    BitmapHandle bitmap(LoadBitmapByName(state.instance, name));
-    if (!bitmap)
-        return;
-    const SIZE size = GetBitmapSize(bitmap.get());
-    if (size.cx < *width)
-        *width = size.cx;
-    // The transparent draw expands its mask with the DC's text and background colours, so it
-    // needs black and white whatever the item's colours are.
-    const COLORREF oldText = SetTextColor(state.dc, RGB(0, 0, 0));
-    const COLORREF oldBack = SetBkColor(state.dc, RGB(255, 255, 255));
-    DrawTransparentBitmap(state.dc, bitmap.get(), x, y, MarkupBitmapKey);
-    SetTextColor(state.dc, oldText);
-    SetBkColor(state.dc, oldBack);
-}
 
 void TagOfs(MarkupState& state) {
     state.cursorX = AddCoord(state.cursorX, ScaledArg(state));

@@ -2,8 +2,9 @@
 // tree-guide cells, and horizontal rules along the item.
 #include <algorithm>
 
+#include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 
 namespace {
 

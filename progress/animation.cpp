@@ -4,12 +4,13 @@
 
 #include <cstdio>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "progress/tag_string.h"
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 #include "skin/bitmap.h"
-#include "skin/gdi_guards.h"
-#include "skin/panel.h"
+#include "base/handles.h"
+#include "skin/controls.h"
 
 UINT_PTR AnimationTimer = 0;
 
@@ -94,7 +95,7 @@ LRESULT OnAnimationEraseBackground(HWND window) {
 } // namespace
 
 void DrawAnimationFrame(HWND window, const char* bitmapName) {
-    BitmapHandle frame(LoadBitmapByName(WaitInstance, bitmapName));
+    BitmapHandle frame(LoadBitmapByName(AppInstance, bitmapName));
     if (!frame)
         return;
     const SIZE frameSize = GetBitmapSize(frame.get());

@@ -3,7 +3,5 @@
 
 #include <windows.h>
 
-extern UINT_PTR AnimationTimer;
-
 LRESULT CALLBACK AnimationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void DrawAnimationFrame(HWND window, const char* bitmapName);

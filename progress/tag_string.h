@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-constexpr char TAG_OPEN = '\x82';
-constexpr char TAG_CLOSE = '\x83';
+#include "base/tag_bytes.h"
+
 // Largest tag string of the program (the wait animation's); SetTagValue's scratch buffer.
 constexpr size_t TagStringScratchSize = 1024;
 

@@ -5,12 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/strings.h"
+#include "base/globals.h"
+#include "base/strings.h"
+#include "progress/wait_state.h"
 #include "resources/resource_ids.h"
-#include "skin/panel.h"
+#include "skin/status_bar.h"
 
 HWND WaitOwner = nullptr;
-HINSTANCE WaitInstance = nullptr;
 std::array<char, WaitTitleSize> WaitTitle = {};
 HWND WaitDialog = nullptr;
 int WaitActive = 0;
@@ -32,7 +33,7 @@ void DestroyWaitDialog() {
 }
 
 void CreateWaitDialog() {
-    WaitDialog = CreateDialogParamA(WaitInstance, MAKEINTRESOURCEA(IDD_WAIT), WaitOwner, WaitDlgProc, 0);
+    WaitDialog = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_WAIT), WaitOwner, WaitDlgProc, 0);
     if (!WaitDialog)
         return;
     ShowWindow(WaitDialog, SW_SHOW);
@@ -51,7 +52,7 @@ void HandlePumpedMessage(MSG& message) {
 }
 } // namespace
 
-void BeginWait(HINSTANCE instance, HWND owner, const char* title) {
+void BeginWait(HWND owner, const char* title) {
     // A wait begun without ending the previous one must not leave that one's dialog behind.
     DestroyWaitDialog();
     WaitOwner = owner;
@@ -59,7 +60,6 @@ void BeginWait(HINSTANCE instance, HWND owner, const char* title) {
         EnableWindow(owner, FALSE);
     CopyBounded(WaitTitle.data(), WaitTitle.size(), title ? title : "");
     WaitCancelled = 0;
-    WaitInstance = instance;
     ReplacedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     WaitActive = 1;
 }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <array>
+#include <cstddef>
 
 constexpr size_t WaitTitleSize = 100;
 constexpr size_t AnimationSpecSize = 1024;
@@ -12,16 +12,9 @@ constexpr UINT WM_ANIM_START = WM_USER + 201;
 constexpr UINT WM_ANIM_RESET = WM_USER + 202;
 constexpr COLORREF PanelColour = 0x4080FF;
 
-extern HWND WaitOwner;
-extern HINSTANCE WaitInstance;
-extern std::array<char, WaitTitleSize> WaitTitle;
-extern HWND WaitDialog;
-extern int WaitActive;
-extern int WaitCancelled;
-extern HBRUSH PanelBrush;
-extern std::array<char, AnimationSpecSize> AnimationSpec;
-
-void BeginWait(HINSTANCE instance, HWND owner, const char* title);
+// Disables owner (may be null) and shows the hourglass; the dialog, titled `title`, comes with the
+// first text. Its template and bitmaps come from AppInstance.
+void BeginWait(HWND owner, const char* title);
 void EndWait();
 int SetWaitItemText(int controlId, const char* text);
 int SetWaitStatus(const char* text);

@@ -1,16 +1,18 @@
 // The wait dialog (template 20000): rounded panel, two texts, the frame animation, the percentage
 // bar and a skinned Cancel button whose confirmation raises WaitCancelled.
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 
-#include "app/app_globals.h"
-#include "app/screen.h"
-#include "app/strings.h"
+#include "base/globals.h"
+#include "base/screen.h"
+#include "base/strings.h"
 #include "progress/animation.h"
-#include "progress/dialog_utils.h"
+#include "skin/controls.h"
 #include "progress/tag_string.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap_button.h"
 #include "skin/panel.h"
+#include "skin/status_bar.h"
 
 namespace {
 constexpr char CancelQuestion[] = "Confermi l'interruzione delle operazioni in corso?";
@@ -46,7 +48,7 @@ INT_PTR OnWaitDestroy() {
 
 INT_PTR OnWaitDrawItem(HWND dialog, const DRAWITEMSTRUCT* drawItem) {
     if (drawItem->CtlType == ODT_BUTTON)
-        DrawBitmapButton(WaitInstance, dialog, drawItem);
+        DrawBitmapButton(AppInstance, dialog, drawItem);
     return TRUE;
 }
 

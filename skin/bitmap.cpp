@@ -1,7 +1,7 @@
 // Bitmap drawing helpers: plain and stretched copies, key-colour transparency, window fit.
 #include "skin/bitmap.h"
 
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 
 SIZE GetBitmapSize(HBITMAP bitmap) {
     BITMAP record = {};

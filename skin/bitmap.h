@@ -14,3 +14,9 @@ void DrawTransparentBitmap(HDC dc, HBITMAP bitmap, int x, int y, COLORREF key);
 int CALLBACK CopyFirstFont(const LOGFONTA* font, const TEXTMETRICA* metrics, DWORD type, LPARAM data);
 // Width and height of a bitmap from its GDI record; {0, 0} for none.
 SIZE GetBitmapSize(HBITMAP bitmap);
+// A bitmap resource loaded by name for one use (transparent drawing changes the loaded copy).
+inline HBITMAP LoadBitmapByName(HINSTANCE instance, const char* name) {
+    if (!name || !*name)
+        return nullptr;
+    return LoadBitmapA(instance, name);
+}

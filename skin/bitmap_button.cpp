@@ -1,9 +1,10 @@
 // Skinned push buttons: the state's skin stretched over the button, the caption's icon, a centred
 // label in the state's colour and a two-column bevel, composed off-screen and shown with one copy.
 #include "skin/bitmap_button.h"
+#include "skin/skin_state.h"
 
 #include "skin/bitmap.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 #include "skin/skin_text.h"
 
 LOGFONTA ButtonLabelFont = {};

@@ -10,8 +10,6 @@ constexpr size_t ButtonLabelSize = 40;
 constexpr size_t ButtonIconNameSize = 20;
 constexpr DWORD OwnerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW; // 0x5001000B
 
-extern LOGFONTA ButtonLabelFont;
-
 void DrawBitmapButton(HINSTANCE instance, HWND dialog, const DRAWITEMSTRUCT* drawItem);
 // Draws the button off-screen and shows it with one copy into its own window DC.
 // Returns 1, or 0 when the button, its DC or the buffer cannot be had (nothing is drawn then).

@@ -2,8 +2,10 @@
 // in the colours its parent chooses, the inner one white.
 #include "skin/panel.h"
 
-#include "app/app_globals.h"
-#include "skin/gdi_guards.h"
+#include "skin/controls.h"
+
+#include "base/globals.h"
+#include "base/handles.h"
 
 namespace {
 constexpr int CornerWidth = 10;
@@ -19,13 +21,6 @@ LRESULT OnPanelPaint(HWND panel) {
     return 0;
 }
 } // namespace
-
-LRESULT CallStaticClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WNDCLASSA staticClass = {};
-    if (!GetClassInfoA(nullptr, "Static", &staticClass) || !staticClass.lpfnWndProc)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(staticClass.lpfnWndProc, window, message, wParam, lParam);
-}
 
 void DrawRoundedPanel(HWND panel, HDC dc, int width, int height) {
     // The parent sets the DC's colours and lends its brush; the brush is not ours to delete.

@@ -1,13 +1,14 @@
 // The percentage status bar: a Static control that paints a yellow strip with a patterned,
 // rounded bar up to the last percentage received and a bold red "N%" label at its left.
-#include "skin/panel.h"
+#include "skin/skin_state.h"
 
 #include <cstdio>
 
-#include "app/app_globals.h"
-#include "app/strings.h"
+#include "base/globals.h"
+#include "base/strings.h"
 #include "skin/bitmap.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
+#include "skin/controls.h"
 #include "skin/skin_text.h"
 
 int StatusPercent = 0;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_globals.h"
-#include "app/strings.h"
+#include "base/globals.h"
+#include "base/strings.h"
 
 int main(int argc, char** argv) {
     AppInstance = GetModuleHandleA(nullptr);

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds the three presets and runs every test
-# (native under the sanitizers, Windows under wine64 on Xvfb). Exit code 0 only if all pass.
+# The test command: installs what is missing, checks the layering, builds the three presets and
+# runs every test (native under the sanitizers, Windows under wine64 on Xvfb). Exit code 0 only if
+# all pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 bash tools/install-deps.sh
+
+status=0
+echo "== layering"
+bash tools/check-layers.sh || status=1
 
 jobs=$(nproc)
 for preset in native mingw-x86_64 mingw-i686; do
@@ -14,7 +19,6 @@ for preset in native mingw-x86_64 mingw-i686; do
     cmake --build --preset "$preset" -j"$jobs"
 done
 
-status=0
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --test-dir build/native --output-on-failure -j"$jobs" || status=1
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "install/inf_parse.h"
 
 namespace {

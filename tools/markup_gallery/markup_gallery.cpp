@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "markup/markup.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 
 #include "install/dde_command.h"
 #include "install/progman_dde.h"
+#include "install/progman_dde_state.h"
 
 namespace {
 constexpr const char* ServerClass = "LudraTestProgman";

@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 #include "resources/resource_ids.h"
-#include "skin/panel.h"
+#include "skin/status_bar.h"
 
 namespace {
 constexpr char ConfirmText[] = "Confermi l'interruzione delle operazioni in corso?";
@@ -110,7 +111,7 @@ LRESULT CALLBACK WaitDialogWatch::OnCallWndProc(int code, WPARAM wParam, LPARAM 
 }
 
 bool WaitDialogAvailable() {
-    BeginWait(AppInstance, nullptr, AppCaption.data());
+    BeginWait(nullptr, AppCaption.data());
     SetWaitStatus("");
     const bool available = WaitDialog != nullptr;
     EndWait();

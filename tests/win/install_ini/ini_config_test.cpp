@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "install/ini_config.h"
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 
 namespace {
 constexpr const char* Hires = "[CONFIG_INI_HIRES]";
@@ -156,7 +157,7 @@ class IniConfigInWait : public IniConfig {
 protected:
     void SetUp() override {
         IniConfig::SetUp();
-        BeginWait(AppInstance, nullptr, "Ludra Setup");
+        BeginWait(nullptr, "Ludra Setup");
         ASSERT_EQ(1, WaitActive);
         StatusTexts.clear();
         CancelAtKey = nullptr;

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "dib_canvas.h"
 #include "markup/markup.h"
 

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "progress/animation.h"
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 #include "resources/resource_ids.h"
 #include "win/progress/progress_support.h"
 
@@ -23,7 +24,6 @@ public:
     explicit AnimationControl(DWORD style = 0)
         : window_(CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE | style, 0, 0, FrameSize, FrameSize, nullptr,
                                   nullptr, nullptr, nullptr)) {
-        WaitInstance = AppInstance;
         SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnimationProc));
         SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
         PumpFor(20);
@@ -78,7 +78,7 @@ TEST(DrawAnimationFrame, DrawsTheNamedFrameOverWhiteAndAnUnknownNameDrawsNothing
 }
 
 TEST(AnimationProc, TheWaitDialogsStringShowsFramesOneToSevenAndNeverEight) {
-    BeginWait(AppInstance, nullptr, "Ludra Setup");
+    BeginWait(nullptr, "Ludra Setup");
     SetWaitStatus("Connessione in corso");
     ASSERT_NE(nullptr, WaitDialog);
     HWND animation = GetDlgItem(WaitDialog, IDC_WAIT_ANIMATION);

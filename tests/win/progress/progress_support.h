@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "dib_canvas.h"
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "progress/tag_string.h"
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 
 namespace progress_test {
 

@@ -5,9 +5,10 @@
 
 #include <string>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "progress/animation.h"
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 #include "resources/resource_ids.h"
 #include "win/progress/progress_support.h"
 
@@ -57,7 +58,7 @@ std::string ControlText(int controlId) {
 
 // Shows the dialog and lets its first paint and the animation's first steps happen.
 void ShowWaitDialog(HWND owner) {
-    BeginWait(AppInstance, owner, Title);
+    BeginWait(owner, Title);
     SetWaitStatus("Connessione in corso");
     PumpFor(150);
 }
@@ -76,7 +77,7 @@ TEST(WaitState, TextsOutsideAWaitShowNothing) {
     EXPECT_EQ(1, SetWaitPercent(10));
     EXPECT_EQ(nullptr, WaitDialog);
 
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     SetWaitStatus("during");
     ASSERT_NE(nullptr, WaitDialog);
     HWND dialog = WaitDialog;
@@ -93,7 +94,7 @@ TEST(WaitState, TextsOutsideAWaitShowNothing) {
 }
 
 TEST(WaitState, FirstTextShowsTheDialogCentredAndFirstPercentShowsTheBar) {
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     EXPECT_EQ(1, WaitActive);
     EXPECT_EQ(0, WaitCancelled);
     SetWaitPercent(30);
@@ -134,7 +135,7 @@ TEST(WaitState, FirstTextShowsTheDialogCentredAndFirstPercentShowsTheBar) {
 TEST(WaitState, OwnerIsDisabledDuringTheWaitThenEnabledAndFocused) {
     HWND owner = MakeTestWindow(0);
     ASSERT_NE(nullptr, owner);
-    BeginWait(AppInstance, owner, Title);
+    BeginWait(owner, Title);
     EXPECT_FALSE(IsWindowEnabled(owner));
     SetWaitStatus("Connessione in corso");
     ASSERT_NE(nullptr, WaitDialog);
@@ -153,7 +154,7 @@ TEST(WaitState, ANullOwnerDisablesAndEnablesNothing) {
     ASSERT_NE(nullptr, enabled);
     ASSERT_NE(nullptr, disabled);
     EnableWindow(disabled, FALSE);
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     SetWaitStatus("Connessione in corso");
     ASSERT_NE(nullptr, WaitDialog);
     EXPECT_EQ(nullptr, GetWindow(WaitDialog, GW_OWNER));
@@ -211,7 +212,7 @@ TEST(WaitCancel, ConfirmedStopsThePumpUntilTheNextWait) {
     MSG message;
     EXPECT_TRUE(PeekMessageA(&message, receiver, CountedMessage, CountedMessage, PM_NOREMOVE));
 
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     EXPECT_EQ(0, PumpMessages());
     EXPECT_EQ(1, CountedMessages);
     EndWait();

@@ -8,7 +8,7 @@
 
 #include "skin/bitmap.h"
 #include "skin/bitmap_button.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 #include "skin_test_support.h"
 
 using namespace skintest;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "skin/bitmap.h"
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 #include "skin_test_support.h"
 
 using namespace skintest;

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "skin/gdi_guards.h"
+#include "base/handles.h"
 #include "skin/panel.h"
 #include "skin_test_support.h"
 

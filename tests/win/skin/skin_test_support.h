@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "dib_canvas.h"
 #include "skin/bitmap_button.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "skin/panel.h"
+#include "skin/skin_state.h"
 #include "skin_test_support.h"
 
 using namespace skintest;

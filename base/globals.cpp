@@ -1,5 +1,5 @@
 // Definitions of the process-wide handles and the table of shared solid brushes.
-#include "app/app_globals.h"
+#include "base/globals.h"
 
 HINSTANCE AppInstance = nullptr;
 std::array<char, AppCaptionSize> AppCaption = {};

@@ -1,15 +1,15 @@
 // Centring windows on the display, the dialog frame icon and the screen-size class.
-#include "app/screen.h"
+#include "base/screen.h"
 
-#include "app/app_globals.h"
+#include "base/globals.h"
+#include "base/handles.h"
 
 void CenterOnScreen(HWND window) {
     int screenWidth = 0;
     int screenHeight = 0;
-    if (HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
-        screenWidth = GetDeviceCaps(display, HORZRES);
-        screenHeight = GetDeviceCaps(display, VERTRES);
-        DeleteDC(display);
+    if (DisplayDc display; display) {
+        screenWidth = GetDeviceCaps(display.get(), HORZRES);
+        screenHeight = GetDeviceCaps(display.get(), VERTRES);
     }
     RECT frame = {};
     GetWindowRect(window, &frame);
@@ -33,10 +33,8 @@ int ScreenClassForSize(int width, int height) {
 }
 
 int GetScreenClass() {
-    HWND desktop = GetDesktopWindow();
-    HDC dc = GetDC(desktop);
-    const int width = GetDeviceCaps(dc, HORZRES);
-    const int height = GetDeviceCaps(dc, VERTRES);
-    ReleaseDC(desktop, dc);
+    WindowDc desktop(GetDesktopWindow());
+    const int width = GetDeviceCaps(desktop.get(), HORZRES);
+    const int height = GetDeviceCaps(desktop.get(), VERTRES);
     return ScreenClassForSize(width, height);
 }

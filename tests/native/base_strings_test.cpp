@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/strings.h"
+#include "base/strings.h"
 
 TEST(IsBlankText, OnlySpacesAreBlanks) {
     EXPECT_EQ(1, IsBlankText(""));

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 
 TEST(SolidBrushes, HoldTheTableColoursAndAreAllDeleted) {
     // The test main already made one set; this test makes and deletes its own.

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_globals.h"
-#include "app/screen.h"
+#include "base/globals.h"
+#include "base/screen.h"
 
 TEST(ScreenClass, SmallerThan1024x768InEitherDirectionIs800) {
     EXPECT_EQ(800, ScreenClassForSize(800, 600));

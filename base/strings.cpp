@@ -1,5 +1,5 @@
 // String helpers used to validate the folder, clean SETUP.INF fields and build paths.
-#include "app/strings.h"
+#include "base/strings.h"
 
 #include <cstring>
 

@@ -1,8 +1,9 @@
 // Small utilities for skinned dialog controls: replacing a control's procedure or style, aligning
-// a brush to a window, and the default colours of a control.
-#include "progress/dialog_utils.h"
+// a brush to a window, the default colours of a control, and the "Static" class procedure that
+// the replacement procedures fall back on.
+#include "skin/controls.h"
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 
 namespace {
 constexpr COLORREF EnabledTextColour = RGB(0, 0, 0);
@@ -34,4 +35,11 @@ HBRUSH DefaultCtlColor(HWND dialog, int controlId, HDC dc) {
     SetBkColor(dc, ControlBackColour);
     AlignBrushOrigin(control ? control : dialog, dc, WhiteBrush);
     return WhiteBrush;
+}
+
+LRESULT CallStaticClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDCLASSA staticClass = {};
+    if (!GetClassInfoA(nullptr, "Static", &staticClass) || !staticClass.lpfnWndProc)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return CallWindowProcA(staticClass.lpfnWndProc, window, message, wParam, lParam);
 }

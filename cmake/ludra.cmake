@@ -1,0 +1,35 @@
+# Build settings every area shares: warnings, the Win32 definitions, the sanitizers of the native
+# build, and the include root that lets a target see only the areas it links.
+
+# Our own code only (GoogleTest keeps its own flags).
+function(ludra_strict_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+if(WIN32)
+    # Every Windows target: the API level, lean headers, and the libraries every area calls.
+    add_library(ludra_win32 INTERFACE)
+    target_compile_definitions(ludra_win32 INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+    target_link_libraries(ludra_win32 INTERFACE user32 gdi32 kernel32)
+else()
+    # The Win32-free units, natively, under AddressSanitizer and UndefinedBehaviorSanitizer.
+    add_library(ludra_sanitizers INTERFACE)
+    target_compile_options(ludra_sanitizers INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(ludra_sanitizers INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Sets <out> to an include root holding only <folder> (a link named <folder> to the source folder),
+# so `#include "skin/panel.h"` compiles only in targets that link the skin area. Where the file
+# system has no symbolic links the root is the source tree, and the layering check still guards.
+function(ludra_include_root out folder)
+    set(root ${CMAKE_BINARY_DIR}/include/${folder})
+    if(NOT EXISTS ${root}/${folder})
+        file(MAKE_DIRECTORY ${root})
+        file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} RESULT failed SYMBOLIC)
+        if(failed)
+            set(root ${PROJECT_SOURCE_DIR})
+        endif()
+    endif()
+    set(${out} ${root} PARENT_SCOPE)
+endfunction()
