@@ -58,17 +58,19 @@ private:
     Handle handle_;
 };
 
-template <typename H> struct GdiObjectTraits {
+// Most handles are empty when null; a traits struct adds how its handle is released.
+template <typename H> struct NullIsEmpty {
     using Handle = H;
     static Handle Empty() { return nullptr; }
     static bool IsValid(Handle handle) { return handle != nullptr; }
-    static bool Release(Handle handle) { return DeleteObject(handle) != 0; }
+};
+
+template <typename H> struct GdiObjectTraits : NullIsEmpty<H> {
+    static bool Release(H handle) { return DeleteObject(handle) != 0; }
 };
 
 // Kernel handles: files report INVALID_HANDLE_VALUE, most others null; neither is closed.
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static Handle Empty() { return nullptr; }
+struct KernelHandleTraits : NullIsEmpty<HANDLE> {
     static bool IsValid(Handle handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
     static bool Release(Handle handle) { return CloseHandle(handle) != 0; }
 };
@@ -77,62 +79,38 @@ struct FileHandleTraits : KernelHandleTraits {
     static Handle Empty() { return INVALID_HANDLE_VALUE; }
 };
 
-struct MappedViewTraits {
-    using Handle = const void*;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle view) { return view != nullptr; }
+struct MappedViewTraits : NullIsEmpty<const void*> {
     static bool Release(Handle view) { return UnmapViewOfFile(view) != 0; }
 };
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle handle) { return handle != nullptr; }
+struct InternetHandleTraits : NullIsEmpty<HINTERNET> {
     static bool Release(Handle handle) { return InternetCloseHandle(handle) != 0; }
 };
 
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle key) { return key != nullptr; }
+struct RegKeyTraits : NullIsEmpty<HKEY> {
     static bool Release(Handle key) { return RegCloseKey(key) == ERROR_SUCCESS; }
 };
 
-struct GlobalMemoryTraits {
-    using Handle = HGLOBAL;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle memory) { return memory != nullptr; }
+struct GlobalMemoryTraits : NullIsEmpty<HGLOBAL> {
     static bool Release(Handle memory) { return GlobalFree(memory) == nullptr; }
 };
 
-struct AlgorithmTraits {
-    using Handle = BCRYPT_ALG_HANDLE;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle handle) { return handle != nullptr; }
+struct AlgorithmTraits : NullIsEmpty<BCRYPT_ALG_HANDLE> {
     static bool Release(Handle handle) { return BCRYPT_SUCCESS(BCryptCloseAlgorithmProvider(handle, 0)); }
 };
 
-struct HashTraits {
-    using Handle = BCRYPT_HASH_HANDLE;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle handle) { return handle != nullptr; }
+struct HashTraits : NullIsEmpty<BCRYPT_HASH_HANDLE> {
     static bool Release(Handle handle) { return BCRYPT_SUCCESS(BCryptDestroyHash(handle)); }
 };
 
-struct BstrTraits {
-    using Handle = BSTR;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle text) { return text != nullptr; }
+struct BstrTraits : NullIsEmpty<BSTR> {
     static bool Release(Handle text) {
         SysFreeString(text);
         return true;
     }
 };
 
-struct StdioFileTraits {
-    using Handle = std::FILE*;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle file) { return file != nullptr; }
+struct StdioFileTraits : NullIsEmpty<std::FILE*> {
     static bool Release(Handle file) { return std::fclose(file) == 0; }
 };
 
@@ -192,10 +170,7 @@ private:
     HGDIOBJ old_;
 };
 
-struct OwnedDcTraits {
-    using Handle = HDC;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle dc) { return dc != nullptr; }
+struct OwnedDcTraits : NullIsEmpty<HDC> {
     static bool Release(Handle dc) { return DeleteDC(dc) != 0; }
 };
 using OwnedDc = UniqueHandle<OwnedDcTraits>;

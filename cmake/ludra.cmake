@@ -33,3 +33,12 @@ function(ludra_include_root out folder)
     endif()
     set(${out} ${root} PARENT_SCOPE)
 endfunction()
+
+# A static library of an area's units, strict warnings on, whose include root shows only the area's
+# own folder; what it links is written beside each call.
+function(ludra_area_library target folder)
+    ludra_include_root(root ${folder})
+    add_library(${target} STATIC ${ARGN})
+    target_include_directories(${target} PUBLIC ${root})
+    ludra_strict_warnings(${target})
+endfunction()
