@@ -7,14 +7,11 @@
 
 #include "harness.h"
 #include "resources/resource_ids.h"
+#include "support/program_texts.h"
 
 namespace {
 
 using namespace harness;
-
-constexpr const char* SetupCaption = "Ludra Setup";
-constexpr const char* FolderExistsText = "Attenzione! Il percorso SERVER indicato gia' esiste.";
-constexpr const char* FolderNotCreatedText = "Errore nella creazione del percorso SERVER indicato.";
 
 class SetupDialog : public testing::Test {
 protected:
@@ -143,7 +140,7 @@ TEST_F(SetupDialog, FolderWhoseParentIsMissingCannotBeCreated) {
     HWND dialog = StartAndFindDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(FolderNotCreatedText, ConfirmAndReadAnswer(dialog, "C:\\LUDRATEST\\SUB\\DIR"));
-    EXPECT_FALSE(FolderExists("C:\\LUDRATEST"));
+    EXPECT_FALSE(IsFolderPath("C:\\LUDRATEST"));
     ExpectFolderFieldRefocusedAndSelected(dialog);
     CancelAndExpectCleanExit(dialog);
 }
@@ -163,7 +160,7 @@ TEST_F(SetupDialog, CancelEndsTheProcessWithExitCodeZero) {
     HWND dialog = StartAndFindDialog();
     ASSERT_NE(nullptr, dialog);
     CancelAndExpectCleanExit(dialog);
-    EXPECT_FALSE(FolderExists("C:\\LUDRA"));
+    EXPECT_FALSE(IsFolderPath("C:\\LUDRA"));
 }
 
 } // namespace

@@ -9,8 +9,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "harness.h"
@@ -19,29 +17,14 @@
 #include "package_url.h"
 #include "progman_server.h"
 #include "resources/resource_ids.h"
-#include "zip_builder.h"
+#include "support/program_texts.h"
+#include "support/zip_builder.h"
 
 namespace {
 
 using namespace harness;
 
 constexpr const char* Folder = "C:\\LUDRA";
-constexpr const char* DownloadFailedText = "Attenzione! Connessione Internet non disponibile, download fallito.";
-constexpr const char* IncompleteText = "Attenzione! L'installazione non e' stata completata correttamente.";
-constexpr const char* DoneText =
-    "Installazione terminata con successo.\n\nUtilizzare il collegamento creato sul Desktop "
-    "per l'attivazione di LUDRA.";
-constexpr const char* FolderExistsText = "Attenzione! Il percorso SERVER indicato gia' esiste.";
-constexpr const char* CancelQuestion = "Confermi l'interruzione delle operazioni in corso?";
-constexpr int WaitCancelId = 103;
-constexpr int WaitAnimationId = 104;
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string DemoFile(const char* relative) {
     return ReadWholeFile(std::string(LUDRA_SOURCE_DIR) + "\\demo\\package\\" + relative);
@@ -222,7 +205,7 @@ TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
     EXPECT_EQ(DownloadFailedText, NextMessage());
     EXPECT_EQ(IncompleteText, NextMessage());
     ExpectDialogBackForAnotherTry(dialog);
-    EXPECT_TRUE(FolderExists(Folder));
+    EXPECT_TRUE(IsFolderPath(Folder));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
 
     PressButton(dialog, IDOK);
@@ -254,10 +237,10 @@ TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
     HWND dialog = StartAndConfirm();
     ASSERT_NE(nullptr, dialog);
 
-    HWND wait = WaitForDialogWithControl(program_.Id(), WaitAnimationId, 20000);
+    HWND wait = WaitForDialogWithControl(program_.Id(), IDC_WAIT_ANIMATION, 20000);
     ASSERT_NE(nullptr, wait) << "the wait dialog did not show";
     EXPECT_FALSE(IsWindowEnabled(dialog)) << "the setup dialog must be disabled during the download";
-    PressButton(wait, WaitCancelId);
+    PressButton(wait, IDC_WAIT_CANCEL);
     HWND question = WaitForMessageBox(program_.Id());
     ASSERT_NE(nullptr, question);
     EXPECT_EQ(CancelQuestion, MessageBoxText(question));

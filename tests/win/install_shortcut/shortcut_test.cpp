@@ -9,16 +9,11 @@
 #include <string>
 
 #include "install/shortcut.h"
+#include "support/scratch_folder.h"
 
 namespace {
 constexpr const char* ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* OverrideRoot = "Software\\LudraTest\\ShortcutOverride";
-
-std::string TempFolder(const char* name) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + name + std::to_string(GetCurrentProcessId());
-}
 
 template <class Interface> struct Released {
     Interface* ptr = nullptr;
@@ -59,22 +54,16 @@ class Shortcut : public testing::Test {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        desktop_ = TempFolder("ludra_desktop_");
-        product_ = TempFolder("LUDRA47_");
+        desktop_ = scratch_ / "Desktop";
+        product_ = scratch_ / "LUDRA47";
         CreateDirectoryA(desktop_.c_str(), nullptr);
         CreateDirectoryA(product_.c_str(), nullptr);
         program_ = product_ + "\\LUDRA.EXE";
-        HANDLE file = CreateFileA(program_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        CloseHandle(file);
+        WriteWholeFile(program_, "");
         link_ = desktop_ + "\\LUDRA4.LNK";
     }
-    void TearDown() override {
-        DeleteFileA(link_.c_str());
-        DeleteFileA(program_.c_str());
-        RemoveDirectoryA(product_.c_str());
-        RemoveDirectoryA(desktop_.c_str());
-        CoUninitialize();
-    }
+    void TearDown() override { CoUninitialize(); }
+    ScratchFolder scratch_{"shortcut"};
     std::string desktop_, product_, program_, link_;
 };
 } // namespace

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/app_globals.h"
-#include "dib_canvas.h"
 #include "markup/markup.h"
+#include "support/dib_canvas.h"
 
 // "(" and ")" become the argument bytes 0x82 and 0x83.
 inline std::string Markup(const std::string& text) {
@@ -90,11 +90,7 @@ protected:
 
     // Pixels of `colour` in the rectangle.
     int Count(COLORREF colour, RECT area) const {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                count += Pixel(x, y) == colour;
-        return count;
+        return canvas_->Count(colour, area.left, area.top, area.right, area.bottom);
     }
 
     // Pixels of the item rectangle that are not `colour`.
@@ -116,18 +112,12 @@ protected:
         return box;
     }
 
-    bool ColumnIs(int x, int top, int bottom, COLORREF colour) const {
-        for (int y = top; y < bottom; ++y)
-            if (Pixel(x, y) != colour)
-                return false;
-        return true;
+    testing::AssertionResult ColumnIs(int x, int top, int bottom, COLORREF colour) const {
+        return AllPixels(*canvas_, colour, {x, top, x + 1, bottom});
     }
 
-    bool RowIs(int y, int left, int right, COLORREF colour) const {
-        for (int x = left; x < right; ++x)
-            if (Pixel(x, y) != colour)
-                return false;
-        return true;
+    testing::AssertionResult RowIs(int y, int left, int right, COLORREF colour) const {
+        return AllPixels(*canvas_, colour, {left, y, right, y + 1});
     }
 
     static constexpr ColumnTable ZeroTable = {0, nullptr, nullptr};

@@ -1,48 +1,26 @@
-// Shared by the wait and animation tests: bounded pumping, reading the frame a window shows, and a
-// helper thread that answers the Cancel confirmation as the user would.
+// Shared by the wait and animation tests: the animation's string and reading the frame a window
+// shows, with the shared pump and message-box answerer.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "dib_canvas.h"
 #include "app/app_globals.h"
 #include "progress/tag_string.h"
 #include "progress/wait.h"
+#include "support/box_answerer.h"
+#include "support/dib_canvas.h"
+#include "support/message_pump.h"
 
 namespace progress_test {
 
 constexpr int FrameCount = 8;
 constexpr int FrameSize = 130;
-
-// Dispatches the thread's messages for `ms` milliseconds, or until `done` holds.
-template <typename Done> bool PumpUntil(DWORD ms, Done done) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (WaitDialog && IsDialogMessageA(WaitDialog, &message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (done())
-            return true;
-        Sleep(5);
-    }
-    return done();
-}
-
-inline void PumpFor(DWORD ms) {
-    PumpUntil(ms, [] { return false; });
-}
 
 inline std::string CurrentEntry() {
     char entry[16] = "";
@@ -116,63 +94,5 @@ inline int FrameShown(HWND window) {
     }
     return 0;
 }
-
-// Watches for a message box owned by `owner` and presses `answer` in it once it has been up for
-// `holdMs`. Gives up after `timeoutMs`; the destructor stops and joins the thread.
-class BoxAnswerer {
-public:
-    BoxAnswerer(HWND owner, int answer, DWORD holdMs = 0, DWORD timeoutMs = 5000)
-        : owner_(owner), answer_(answer), holdMs_(holdMs), timeoutMs_(timeoutMs), stop_(false), seen_(false),
-          thread_([this] { Run(); }) {}
-    ~BoxAnswerer() {
-        stop_ = true;
-        thread_.join();
-    }
-    BoxAnswerer(const BoxAnswerer&) = delete;
-    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
-
-    bool Seen() const { return seen_; }
-    // Valid once Seen() is true.
-    const std::string& Text() const { return text_; }
-    const std::string& Caption() const { return caption_; }
-
-private:
-    HWND FindBox() const {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-            if (GetWindow(window, GW_OWNER) == owner_ && IsWindowVisible(window))
-                return window;
-        }
-        return nullptr;
-    }
-
-    void Run() {
-        const DWORD start = GetTickCount();
-        while (!stop_ && GetTickCount() - start < timeoutMs_) {
-            if (HWND box = FindBox()) {
-                Sleep(holdMs_);
-                char text[256] = "";
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                text_ = text;
-                GetWindowTextA(box, text, sizeof text);
-                caption_ = text;
-                seen_ = true;
-                PostMessageA(box, WM_COMMAND, answer_, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    }
-
-    HWND owner_;
-    int answer_;
-    DWORD holdMs_;
-    DWORD timeoutMs_;
-    std::atomic<bool> stop_;
-    std::atomic<bool> seen_;
-    std::string text_;
-    std::string caption_;
-    std::thread thread_;
-};
 
 } // namespace progress_test

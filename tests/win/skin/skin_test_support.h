@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "app/app_globals.h"
-#include "dib_canvas.h"
 #include "skin/bitmap_button.h"
+#include "support/dib_canvas.h"
+#include "support/message_pump.h"
 
 namespace skintest {
 
@@ -111,15 +112,6 @@ inline LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Lets the windows paint; bounded by a message count.
-inline void Pump() {
-    MSG message;
-    for (int i = 0; i < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // A visible pop-up parent for the controls under test, destroyed with its children.
 class HostWindow {
 public:
@@ -134,11 +126,11 @@ public:
         }();
         window_ = CreateWindowExA(0, MAKEINTATOM(atom), "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
                                   nullptr, AppInstance, nullptr);
-        Pump();
+        PumpPending();
     }
     ~HostWindow() {
         DestroyWindow(window_);
-        Pump();
+        PumpPending();
     }
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
@@ -148,7 +140,7 @@ public:
                   int height) const {
         HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
-        Pump();
+        PumpPending();
         return child;
     }
 

@@ -1,9 +1,13 @@
-// A 32-bit top-down DIB section in a memory DC, for the tests that check drawing by its pixels.
+// A 32-bit top-down DIB section in a memory DC, for the tests that check drawing by its pixels, and
+// the comparisons of its pixels with another canvas or with one colour.
 #pragma once
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdio>
 
 constexpr COLORREF Black = RGB(0, 0, 0);
 constexpr COLORREF White = RGB(255, 255, 255);
@@ -76,3 +80,34 @@ private:
     HDC dc_ = nullptr;
     HGDIOBJ old_ = nullptr;
 };
+
+// "x,y: expected RRGGBB, got RRGGBB" for a failed pixel comparison.
+inline testing::AssertionResult PixelMismatch(int x, int y, COLORREF expected, COLORREF actual) {
+    char text[64];
+    snprintf(text, sizeof text, "%d,%d: expected %06lX, got %06lX", x, y, static_cast<unsigned long>(ToDib(expected)),
+             static_cast<unsigned long>(ToDib(actual)));
+    return testing::AssertionFailure() << text;
+}
+
+// Every pixel of `area` alike in both canvases; a failure names the first pixel that differs.
+inline testing::AssertionResult SamePixels(const DibCanvas& expected, const DibCanvas& actual, RECT area) {
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (expected.At(x, y) != actual.At(x, y))
+                return PixelMismatch(x, y, expected.At(x, y), actual.At(x, y));
+    return testing::AssertionSuccess();
+}
+
+// The two canvases alike over the whole of `expected`.
+inline testing::AssertionResult SamePixels(const DibCanvas& expected, const DibCanvas& actual) {
+    return SamePixels(expected, actual, RECT{0, 0, expected.width(), expected.height()});
+}
+
+// Every pixel of `area` is `colour`; a failure names the first pixel that is not.
+inline testing::AssertionResult AllPixels(const DibCanvas& canvas, COLORREF colour, RECT area) {
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (canvas.At(x, y) != colour)
+                return PixelMismatch(x, y, colour, canvas.At(x, y));
+    return testing::AssertionSuccess();
+}
