@@ -17,6 +17,7 @@
 #include "package_url.h"
 #include "progman_server.h"
 #include "resources/resource_ids.h"
+#include "support/e2e_steps.h"
 #include "support/program_texts.h"
 #include "support/zip_builder.h"
 
@@ -119,13 +120,6 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return FocusedControl(dialog) == GetDlgItem(dialog, IDC_FOLDER); }, 3000));
     }
 
-    void CancelAndExpectExitZero(HWND dialog) {
-        PressButton(dialog, IDCANCEL);
-        DWORD exitCode = 99;
-        ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
-        EXPECT_EQ(0u, exitCode);
-    }
-
     Program program_;
     HttpServer http_;
     ProgmanServer progman_;
@@ -210,7 +204,7 @@ TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
 
     PressButton(dialog, IDOK);
     EXPECT_EQ(FolderExistsText, NextMessage());
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
     EXPECT_EQ(0, progman_.Initiates());
     EXPECT_FALSE(FileExists(DesktopShortcut()));
 }
@@ -224,7 +218,7 @@ TEST_F(Installation, ErrorPageIsAFailedDownloadNotAPackage) {
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
@@ -253,7 +247,7 @@ TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
     // The partial package stays; nothing was unpacked or configured.
     EXPECT_TRUE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, CorruptPackageIsNotConfiguredAndIsDeleted) {
@@ -268,7 +262,7 @@ TEST_F(Installation, CorruptPackageIsNotConfiguredAndIsDeleted) {
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {
@@ -281,7 +275,7 @@ TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
     EXPECT_FALSE(FileExists(DesktopShortcut()));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, SetupInfWithoutTheScreensSectionIsNotCompleted) {
@@ -294,7 +288,7 @@ TEST_F(Installation, SetupInfWithoutTheScreensSectionIsNotCompleted) {
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_TRUE(FileExists("C:\\LUDRA\\SETUP.INF"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 } // namespace

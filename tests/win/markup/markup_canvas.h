@@ -14,6 +14,7 @@
 #include "app/app_globals.h"
 #include "markup/markup.h"
 #include "support/dib_canvas.h"
+#include "support/draw_item.h"
 
 // "(" and ")" become the argument bytes 0x82 and 0x83.
 inline std::string Markup(const std::string& text) {
@@ -70,12 +71,8 @@ protected:
     void DrawMarkup(const std::string& text, UINT state = 0, UINT index = 0) { Draw(Markup(text), state, index); }
 
     DRAWITEMSTRUCT MakeItem(UINT index, UINT state, RECT item = DefaultItem, UINT action = ODA_DRAWENTIRE) const {
-        DRAWITEMSTRUCT drawItem = {};
-        drawItem.CtlType = ODT_LISTBOX;
+        DRAWITEMSTRUCT drawItem = MakeDrawItem(ODT_LISTBOX, listBox_, action, state);
         drawItem.itemID = index;
-        drawItem.itemAction = action;
-        drawItem.itemState = state;
-        drawItem.hwndItem = listBox_;
         drawItem.hDC = dc_;
         drawItem.rcItem = item;
         return drawItem;

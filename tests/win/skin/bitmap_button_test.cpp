@@ -10,6 +10,7 @@
 #include "skin/bitmap_button.h"
 #include "skin/gdi_guards.h"
 #include "skin_test_support.h"
+#include "support/draw_item.h"
 
 using namespace skintest;
 
@@ -230,12 +231,8 @@ protected:
         ASSERT_NE(nullptr, button_);
     }
     void Draw(UINT action, UINT state) {
-        DRAWITEMSTRUCT drawItem = {};
-        drawItem.CtlType = ODT_BUTTON;
+        DRAWITEMSTRUCT drawItem = MakeDrawItem(ODT_BUTTON, button_, action, state);
         drawItem.CtlID = IDOK;
-        drawItem.itemAction = action;
-        drawItem.itemState = state;
-        drawItem.hwndItem = button_;
         DrawBitmapButton(AppInstance, host_.get(), &drawItem);
     }
     void ExpectShows(const char* caption, int state) {
