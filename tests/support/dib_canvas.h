@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 constexpr COLORREF Black = RGB(0, 0, 0);
 constexpr COLORREF White = RGB(255, 255, 255);
@@ -63,6 +64,16 @@ public:
         GdiFlush();
         for (int i = 0; i < width_ * height_; ++i)
             bits_[i] = ToDib(colour);
+    }
+    // Copies the top-left of `source` (a window's or a memory DC) over the whole canvas.
+    void CopyFrom(HDC source) { BitBlt(dc_, 0, 0, width_, height_, source, 0, 0, SRCCOPY); }
+    // Every pixel as 0x00RRGGBB, row by row from the top.
+    std::vector<uint32_t> Bits() const {
+        GdiFlush();
+        std::vector<uint32_t> pixels(bits_, bits_ + static_cast<size_t>(width_) * static_cast<size_t>(height_));
+        for (uint32_t& pixel : pixels)
+            pixel &= 0xFFFFFF;
+        return pixels;
     }
     int Count(COLORREF colour, int left, int top, int right, int bottom) const {
         int count = 0;

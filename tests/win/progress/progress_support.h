@@ -47,21 +47,9 @@ inline COLORREF ScreenPixel(HWND window, int x, int y) {
 
 // The top-left width x height pixels of `source` (0x00RRGGBB), read through a 32-bit DIB section.
 inline std::vector<uint32_t> ReadPixels(HDC source, int width, int height) {
-    BITMAPINFO info = TopDown32(width, height);
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(source);
-    HGDIOBJ old = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
-                                 static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
-    for (uint32_t& pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(section);
-    return pixels;
+    DibCanvas canvas(width, height, Black);
+    canvas.CopyFrom(source);
+    return canvas.Bits();
 }
 
 inline std::vector<uint32_t> FramePixels(int frame, int width, int height) {

@@ -166,7 +166,7 @@ inline void PaintControl(HWND control, COLORREF colour) {
 // What the control shows on the screen, copied into `canvas` (of the control's client size).
 inline void CaptureControl(HWND control, Canvas& canvas) {
     HDC dc = GetDC(control);
-    BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), dc, 0, 0, SRCCOPY);
+    canvas.CopyFrom(dc);
     ReleaseDC(control, dc);
 }
 
