@@ -1,5 +1,5 @@
-// A 32-bit top-down DIB section in a memory DC, for the tests that check drawing by its pixels, and
-// the comparisons of its pixels with another canvas or with one colour.
+// A 32-bit top-down DIB section in a memory DC, for the tests that check drawing by its pixels; the
+// pixels of bitmaps; the comparisons of a canvas with another or with one colour.
 #pragma once
 
 #include <windows.h>
@@ -91,6 +91,53 @@ private:
     HDC dc_ = nullptr;
     HGDIOBJ old_ = nullptr;
 };
+
+// The colours of a bitmap, row by row from the top.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colours;
+    COLORREF At(int x, int y) const { return colours[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// The pixels of any bitmap (not selected into a DC), read with GetDIBits.
+inline Pixels ReadBitmap(HBITMAP bitmap) {
+    Pixels result;
+    BITMAP record = {};
+    if (!GetObjectA(bitmap, sizeof record, &record))
+        return result;
+    result.width = record.bmWidth;
+    result.height = record.bmHeight;
+    std::vector<uint32_t> raw(size_t(record.bmWidth) * size_t(record.bmHeight));
+    BITMAPINFO info = TopDown32(record.bmWidth, record.bmHeight);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, record.bmHeight, raw.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t pixel : raw)
+        result.colours.push_back(FromDib(pixel));
+    return result;
+}
+
+// A bitmap of the program's resources, which the test executable holds.
+inline Pixels ReadResourceBitmap(const char* name) {
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), name);
+    Pixels result = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    return result;
+}
+
+// A device-dependent bitmap (as LoadBitmapA gives) with the given pixels, row by row from the top.
+inline HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF>& colours) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    std::vector<uint32_t> raw;
+    for (COLORREF colour : colours)
+        raw.push_back(ToDib(colour));
+    BITMAPINFO info = TopDown32(width, height);
+    SetDIBits(screen, bitmap, 0, height, raw.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
 
 // "x,y: expected RRGGBB, got RRGGBB" for a failed pixel comparison.
 inline testing::AssertionResult PixelMismatch(int x, int y, COLORREF expected, COLORREF actual) {

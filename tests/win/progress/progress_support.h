@@ -52,18 +52,15 @@ inline std::vector<uint32_t> ReadPixels(HDC source, int width, int height) {
     return canvas.Bits();
 }
 
+// The top-left width x height pixels of frame bitmap IMG<frame> (0x00RRGGBB); black beyond its edges.
 inline std::vector<uint32_t> FramePixels(int frame, int width, int height) {
     char name[8];
     snprintf(name, sizeof name, "IMG%d", frame);
-    HBITMAP bitmap = LoadBitmapA(AppInstance, name);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    std::vector<uint32_t> pixels = ReadPixels(memory, width, height);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(bitmap);
+    const Pixels bitmap = ReadResourceBitmap(name);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(x < bitmap.width && y < bitmap.height ? ToDib(bitmap.At(x, y)) : 0);
     return pixels;
 }
 

@@ -1,4 +1,4 @@
-// Pixel canvases, bitmap readers, a host window and a GDI object counter for the skin tests.
+// Pixel canvases, a host window and a GDI object counter for the skin tests.
 #pragma once
 
 #include <windows.h>
@@ -24,51 +24,6 @@ class Canvas : public DibCanvas {
 public:
     Canvas(int width, int height, COLORREF fill = Magenta) : DibCanvas(width, height, fill) {}
 };
-
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> colours;
-    COLORREF At(int x, int y) const { return colours[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-// The pixels of any bitmap (not selected into a DC), read with GetDIBits.
-inline Pixels ReadBitmap(HBITMAP bitmap) {
-    Pixels result;
-    BITMAP record = {};
-    if (!GetObjectA(bitmap, sizeof record, &record))
-        return result;
-    result.width = record.bmWidth;
-    result.height = record.bmHeight;
-    std::vector<uint32_t> raw(size_t(record.bmWidth) * size_t(record.bmHeight));
-    BITMAPINFO info = TopDown32(record.bmWidth, record.bmHeight);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, record.bmHeight, raw.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    for (uint32_t pixel : raw)
-        result.colours.push_back(FromDib(pixel));
-    return result;
-}
-
-inline Pixels ReadResourceBitmap(const char* name) {
-    HBITMAP bitmap = LoadBitmapA(AppInstance, name);
-    Pixels result = ReadBitmap(bitmap);
-    DeleteObject(bitmap);
-    return result;
-}
-
-// A device-dependent bitmap (as LoadBitmapA gives) with the given pixels, row by row from the top.
-inline HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF>& colours) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    std::vector<uint32_t> raw;
-    for (COLORREF colour : colours)
-        raw.push_back(ToDib(colour));
-    BITMAPINFO info = TopDown32(width, height);
-    SetDIBits(screen, bitmap, 0, height, raw.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
 
 // The GDI objects (DCs included) the process holds. Wine does not implement GetGuiResources, so
 // there the live entries of the process's handle table are counted by probing their indices.
