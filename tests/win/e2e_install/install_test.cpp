@@ -19,6 +19,7 @@
 #include "resources/resource_ids.h"
 #include "support/e2e_steps.h"
 #include "support/program_texts.h"
+#include "support/shortcut_link.h"
 #include "support/zip_builder.h"
 
 namespace {
@@ -161,24 +162,12 @@ TEST_F(Installation, CompleteInstallationFromConfirmToProgramGroup) {
     // The shortcut on the Desktop, read back through the shell.
     ASSERT_TRUE(FileExists(DesktopShortcut())) << DesktopShortcut();
     CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                     reinterpret_cast<void**>(&link)));
-    IPersistFile* file = nullptr;
-    ASSERT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
-    wchar_t widePath[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, DesktopShortcut().c_str(), -1, widePath, MAX_PATH);
-    ASSERT_EQ(S_OK, file->Load(widePath, STGM_READ));
-    char text[MAX_PATH] = {};
-    link->GetPath(text, sizeof text, nullptr, 0);
-    EXPECT_STREQ("C:\\LUDRA\\LUDRA.EXE", text);
-    link->GetWorkingDirectory(text, sizeof text);
-    EXPECT_STREQ("C:\\LUDRA", text);
-    link->GetDescription(text, sizeof text);
-    EXPECT_STREQ("Ludra4", text);
-    file->Release();
-    link->Release();
+    const LinkFields link = ReadLink(DesktopShortcut());
     CoUninitialize();
+    ASSERT_EQ(S_OK, link.loaded) << "the shell link object could not make or load it";
+    EXPECT_EQ("C:\\LUDRA\\LUDRA.EXE", link.path);
+    EXPECT_EQ("C:\\LUDRA", link.workingFolder);
+    EXPECT_EQ("Ludra4", link.description);
 
     // The program group, as Program Manager received it.
     ASSERT_TRUE(WaitUntil([&] { return progman_.Executes() > 0; }, 5000));
