@@ -6,10 +6,11 @@
 
 #include "base/globals.h"
 #include "base/strings.h"
+#include "support/program_texts.h"
 
 int main(int argc, char** argv) {
     AppInstance = GetModuleHandleA(nullptr);
-    CopyBounded(AppCaption.data(), AppCaption.size(), "Ludra Setup");
+    CopyBounded(AppCaption.data(), AppCaption.size(), SetupCaption);
     CreateSolidBrushes();
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

@@ -8,11 +8,12 @@
 #include <cstring>
 #include <vector>
 
+#include "support/program_texts.h"
+
 namespace harness {
 
 namespace {
 constexpr DWORD PollIntervalMs = 20;
-constexpr int MessageBoxTextId = 0xFFFF;
 
 struct EnumContext {
     DWORD processId;
@@ -323,40 +324,6 @@ bool SaveScreenshot(const char* path) {
         DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return saved;
-}
-
-bool FolderExists(const std::string& folder) {
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool RemoveTree(const std::string& folder) {
-    if (!FolderExists(folder))
-        return true;
-    WIN32_FIND_DATAA entry = {};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-    return !FolderExists(folder);
 }
 
 } // namespace harness

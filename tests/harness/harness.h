@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace harness {
 
 constexpr DWORD DefaultTimeoutMs = 15000;
@@ -77,10 +79,5 @@ SIZE_T PrivateBytes(HANDLE process);
 
 // Saves the whole screen as a 24-bit BMP file.
 bool SaveScreenshot(const char* path);
-
-// Removes a folder and everything in it; true if it is gone afterwards.
-bool RemoveTree(const std::string& folder);
-bool FolderExists(const std::string& folder);
-bool FileExists(const std::string& path);
 
 } // namespace harness

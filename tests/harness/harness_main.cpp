@@ -17,15 +17,12 @@
 #include <vector>
 
 #include "harness.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 using namespace harness;
 
-constexpr int FolderFieldId = 101;
-constexpr int AnimationId = 104;
-constexpr int WaitStatusId = 101;
-constexpr int WaitDetailId = 102;
 constexpr DWORD InstallTimeoutMs = 180000;
 
 int screenshotCount = 0;
@@ -60,14 +57,14 @@ int RunDemo(const std::string& outputFolder) {
         return 1;
     }
     std::printf("== ldsetup.exe started\n");
-    HWND dialog = WaitForDialogWithControl(program.Id(), FolderFieldId);
+    HWND dialog = WaitForDialogWithControl(program.Id(), IDC_FOLDER);
     if (!dialog) {
         std::printf("the setup dialog did not open\n");
         return 1;
     }
     Settle();
     std::printf("== Splash and setup dialog \"%s\"\n   folder proposed: %s\n   buttons: [%s] [%s]\n",
-                GetText(dialog).c_str(), GetControlText(dialog, FolderFieldId).c_str(),
+                GetText(dialog).c_str(), GetControlText(dialog, IDC_FOLDER).c_str(),
                 GetControlText(dialog, IDOK).c_str(), GetControlText(dialog, IDCANCEL).c_str());
     Screenshot(outputFolder, "setup-dialog");
 
@@ -92,12 +89,12 @@ int RunDemo(const std::string& outputFolder) {
             continue;
         }
         auto waits = WindowsOf(program.Id(), "#32770", nullptr,
-                               [](HWND w) { return !IsMessageBox(w) && HasControl(w, AnimationId); });
+                               [](HWND w) { return !IsMessageBox(w) && HasControl(w, IDC_WAIT_ANIMATION); });
         if (!waits.empty()) {
-            const std::string status = OneLine(GetControlText(waits.front(), WaitStatusId));
+            const std::string status = OneLine(GetControlText(waits.front(), IDC_WAIT_STATUS));
             if (!status.empty() && status != lastStatus) {
                 std::printf("== Wait dialog: %s | %s\n", status.c_str(),
-                            OneLine(GetControlText(waits.front(), WaitDetailId)).c_str());
+                            OneLine(GetControlText(waits.front(), IDC_WAIT_DETAIL)).c_str());
                 lastStatus = status;
             }
             if (!waitShot) {
@@ -173,7 +170,7 @@ HWND StartAtSetupDialog(Program& program) {
     RemoveTree("C:\\LUDRA47");
     if (!program.Start(LDSETUP_EXE))
         return nullptr;
-    return WaitForDialogWithControl(program.Id(), FolderFieldId);
+    return WaitForDialogWithControl(program.Id(), IDC_FOLDER);
 }
 
 int RunBench() {
@@ -183,7 +180,7 @@ int RunBench() {
         return 1;
     // Measured with a message box on screen, as at the end: confirm a folder that exists.
     CreateDirectoryA("C:\\LUDRA.BENCH", nullptr);
-    SetControlText(dialog, FolderFieldId, "C:\\LUDRA.BENCH");
+    SetControlText(dialog, IDC_FOLDER, "C:\\LUDRA.BENCH");
     PressButton(dialog, IDOK);
     if (HWND refused = WaitForMessageBox(program.Id())) {
         Sleep(300);
@@ -191,7 +188,7 @@ int RunBench() {
         AnswerMessageBox(refused, IDOK);
     }
     RemoveDirectoryA("C:\\LUDRA.BENCH");
-    SetControlText(dialog, FolderFieldId, "C:\\LUDRA");
+    SetControlText(dialog, IDC_FOLDER, "C:\\LUDRA");
 
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
@@ -233,7 +230,7 @@ int RunRepaints(int count) {
     if (!dialog)
         return 1;
     PressButton(dialog, IDOK);
-    HWND wait = WaitForDialogWithControl(program.Id(), AnimationId, 60000);
+    HWND wait = WaitForDialogWithControl(program.Id(), IDC_WAIT_ANIMATION, 60000);
     if (!wait)
         return 1;
     Sleep(300);

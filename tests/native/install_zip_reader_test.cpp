@@ -6,7 +6,7 @@
 #include <chrono>
 #include <random>
 
-#include "../zip_builder.h"
+#include "../support/zip_builder.h"
 
 namespace {
 

@@ -9,18 +9,15 @@ TEST(SolidBrushes, HoldTheTableColoursAndAreAllDeleted) {
     // The test main already made one set; this test makes and deletes its own.
     const auto shared = SolidBrushes;
     CreateSolidBrushes();
-    const COLORREF expected[SolidBrushCount] = {
-        RGB(255, 255, 255), RGB(0, 0, 0),       RGB(0, 255, 0),   RGB(0, 127, 0),   RGB(255, 255, 0),
-        RGB(0, 0, 255),     RGB(255, 0, 0),     RGB(0, 255, 255), RGB(255, 0, 255), RGB(128, 0, 0),
-        RGB(128, 128, 128), RGB(192, 192, 192), RGB(0, 255, 128)};
     const auto made = SolidBrushes;
     for (int i = 0; i < SolidBrushCount; ++i) {
         LOGBRUSH brush = {};
         ASSERT_EQ(static_cast<int>(sizeof brush), GetObjectA(made[i], sizeof brush, &brush)) << "entry " << i;
         EXPECT_EQ(static_cast<UINT>(BS_SOLID), brush.lbStyle);
-        EXPECT_EQ(expected[i], brush.lbColor) << "entry " << i;
+        EXPECT_EQ(SolidBrushColours[i], brush.lbColor) << "entry " << i;
     }
     EXPECT_EQ(WhiteBrush, made[0]);
+    EXPECT_EQ(RGB(255, 255, 255), SolidBrushColours[0]);
 
     EXPECT_TRUE(DeleteSolidBrushes());
     for (int i = 0; i < SolidBrushCount; ++i)

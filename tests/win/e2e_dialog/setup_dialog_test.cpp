@@ -7,14 +7,12 @@
 
 #include "harness.h"
 #include "resources/resource_ids.h"
+#include "support/e2e_steps.h"
+#include "support/program_texts.h"
 
 namespace {
 
 using namespace harness;
-
-constexpr const char* SetupCaption = "Ludra Setup";
-constexpr const char* FolderExistsText = "Attenzione! Il percorso SERVER indicato gia' esiste.";
-constexpr const char* FolderNotCreatedText = "Errore nella creazione del percorso SERVER indicato.";
 
 class SetupDialog : public testing::Test {
 protected:
@@ -59,13 +57,6 @@ protected:
         EXPECT_EQ(GetText(edit).size(), end);
     }
 
-    void CancelAndExpectCleanExit(HWND dialog) {
-        PressButton(dialog, IDCANCEL);
-        DWORD exitCode = 99;
-        ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
-        EXPECT_EQ(0u, exitCode);
-    }
-
     Program program_;
 };
 
@@ -93,14 +84,14 @@ TEST_F(SetupDialog, SplashSitsTopLeftAtBitmapSizeAndDialogIsCentred) {
     EXPECT_EQ(splash, GetWindow(dialog, GW_OWNER));
     EXPECT_FALSE(IsWindowEnabled(splash));
 
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(SetupDialog, ProposesLudraThenLudra47WhenLudraExists) {
     HWND dialog = StartAndFindDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ("C:\\LUDRA", GetControlText(dialog, IDC_FOLDER));
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 
     ASSERT_TRUE(CreateDirectoryA("C:\\LUDRA", nullptr));
     ASSERT_TRUE(CreateDirectoryA("C:\\LUDRA47", nullptr));
@@ -113,7 +104,7 @@ TEST_F(SetupDialog, ProposesLudraThenLudra47WhenLudraExists) {
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(FolderExistsText, MessageBoxText(box));
     AnswerMessageBox(box, IDOK);
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(SetupDialog, BlankFolderTextDoesNothingAtAll) {
@@ -126,7 +117,7 @@ TEST_F(SetupDialog, BlankFolderTextDoesNothingAtAll) {
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_FOLDER)));
     }
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(SetupDialog, ExistingFolderIsRefusedAndTheFieldRefocused) {
@@ -136,16 +127,16 @@ TEST_F(SetupDialog, ExistingFolderIsRefusedAndTheFieldRefocused) {
     EXPECT_EQ(FolderExistsText, ConfirmAndReadAnswer(dialog, "C:\\LUDRATEST"));
     ExpectFolderFieldRefocusedAndSelected(dialog);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(SetupDialog, FolderWhoseParentIsMissingCannotBeCreated) {
     HWND dialog = StartAndFindDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(FolderNotCreatedText, ConfirmAndReadAnswer(dialog, "C:\\LUDRATEST\\SUB\\DIR"));
-    EXPECT_FALSE(FolderExists("C:\\LUDRATEST"));
+    EXPECT_FALSE(IsFolderPath("C:\\LUDRATEST"));
     ExpectFolderFieldRefocusedAndSelected(dialog);
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(SetupDialog, PastedFolderTextIsCutTo151Characters) {
@@ -156,14 +147,14 @@ TEST_F(SetupDialog, PastedFolderTextIsCutTo151Characters) {
         longText += 'A';
     ASSERT_TRUE(PasteIntoControl(dialog, IDC_FOLDER, longText.c_str()));
     EXPECT_EQ(longText.substr(0, 151), GetControlText(dialog, IDC_FOLDER));
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(SetupDialog, CancelEndsTheProcessWithExitCodeZero) {
     HWND dialog = StartAndFindDialog();
     ASSERT_NE(nullptr, dialog);
-    CancelAndExpectCleanExit(dialog);
-    EXPECT_FALSE(FolderExists("C:\\LUDRA"));
+    CancelAndExpectCleanExit(program_, dialog);
+    EXPECT_FALSE(IsFolderPath("C:\\LUDRA"));
 }
 
 } // namespace

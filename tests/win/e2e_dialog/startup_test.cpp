@@ -6,12 +6,13 @@
 #include "app/splash.h"
 #include "harness.h"
 #include "resources/resource_ids.h"
+#include "support/program_texts.h"
 
 namespace {
 
 using namespace harness;
 
-constexpr const char* SplashClass = "Ludra Setup";
+constexpr const char* SplashClass = SetupCaption; // the splash window's class is named after the caption
 
 TEST(StartUp, HiddenSplashNeverOpensTheDialogAndClosingItEndsTheProcess) {
     Program program;

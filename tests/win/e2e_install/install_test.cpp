@@ -9,8 +9,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "harness.h"
@@ -19,29 +17,16 @@
 #include "package_url.h"
 #include "progman_server.h"
 #include "resources/resource_ids.h"
-#include "zip_builder.h"
+#include "support/e2e_steps.h"
+#include "support/program_texts.h"
+#include "support/shortcut_link.h"
+#include "support/zip_builder.h"
 
 namespace {
 
 using namespace harness;
 
 constexpr const char* Folder = "C:\\LUDRA";
-constexpr const char* DownloadFailedText = "Attenzione! Connessione Internet non disponibile, download fallito.";
-constexpr const char* IncompleteText = "Attenzione! L'installazione non e' stata completata correttamente.";
-constexpr const char* DoneText =
-    "Installazione terminata con successo.\n\nUtilizzare il collegamento creato sul Desktop "
-    "per l'attivazione di LUDRA.";
-constexpr const char* FolderExistsText = "Attenzione! Il percorso SERVER indicato gia' esiste.";
-constexpr const char* CancelQuestion = "Confermi l'interruzione delle operazioni in corso?";
-constexpr int WaitCancelId = 103;
-constexpr int WaitAnimationId = 104;
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string DemoFile(const char* relative) {
     return ReadWholeFile(std::string(LUDRA_SOURCE_DIR) + "\\demo\\package\\" + relative);
@@ -136,13 +121,6 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return FocusedControl(dialog) == GetDlgItem(dialog, IDC_FOLDER); }, 3000));
     }
 
-    void CancelAndExpectExitZero(HWND dialog) {
-        PressButton(dialog, IDCANCEL);
-        DWORD exitCode = 99;
-        ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
-        EXPECT_EQ(0u, exitCode);
-    }
-
     Program program_;
     HttpServer http_;
     ProgmanServer progman_;
@@ -184,24 +162,12 @@ TEST_F(Installation, CompleteInstallationFromConfirmToProgramGroup) {
     // The shortcut on the Desktop, read back through the shell.
     ASSERT_TRUE(FileExists(DesktopShortcut())) << DesktopShortcut();
     CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                     reinterpret_cast<void**>(&link)));
-    IPersistFile* file = nullptr;
-    ASSERT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
-    wchar_t widePath[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, DesktopShortcut().c_str(), -1, widePath, MAX_PATH);
-    ASSERT_EQ(S_OK, file->Load(widePath, STGM_READ));
-    char text[MAX_PATH] = {};
-    link->GetPath(text, sizeof text, nullptr, 0);
-    EXPECT_STREQ("C:\\LUDRA\\LUDRA.EXE", text);
-    link->GetWorkingDirectory(text, sizeof text);
-    EXPECT_STREQ("C:\\LUDRA", text);
-    link->GetDescription(text, sizeof text);
-    EXPECT_STREQ("Ludra4", text);
-    file->Release();
-    link->Release();
+    const LinkFields link = ReadLink(DesktopShortcut());
     CoUninitialize();
+    ASSERT_EQ(S_OK, link.loaded) << "the shell link object could not make or load it";
+    EXPECT_EQ("C:\\LUDRA\\LUDRA.EXE", link.path);
+    EXPECT_EQ("C:\\LUDRA", link.workingFolder);
+    EXPECT_EQ("Ludra4", link.description);
 
     // The program group, as Program Manager received it.
     ASSERT_TRUE(WaitUntil([&] { return progman_.Executes() > 0; }, 5000));
@@ -222,12 +188,12 @@ TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
     EXPECT_EQ(DownloadFailedText, NextMessage());
     EXPECT_EQ(IncompleteText, NextMessage());
     ExpectDialogBackForAnotherTry(dialog);
-    EXPECT_TRUE(FolderExists(Folder));
+    EXPECT_TRUE(IsFolderPath(Folder));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
 
     PressButton(dialog, IDOK);
     EXPECT_EQ(FolderExistsText, NextMessage());
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
     EXPECT_EQ(0, progman_.Initiates());
     EXPECT_FALSE(FileExists(DesktopShortcut()));
 }
@@ -241,7 +207,7 @@ TEST_F(Installation, ErrorPageIsAFailedDownloadNotAPackage) {
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
@@ -254,10 +220,10 @@ TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
     HWND dialog = StartAndConfirm();
     ASSERT_NE(nullptr, dialog);
 
-    HWND wait = WaitForDialogWithControl(program_.Id(), WaitAnimationId, 20000);
+    HWND wait = WaitForDialogWithControl(program_.Id(), IDC_WAIT_ANIMATION, 20000);
     ASSERT_NE(nullptr, wait) << "the wait dialog did not show";
     EXPECT_FALSE(IsWindowEnabled(dialog)) << "the setup dialog must be disabled during the download";
-    PressButton(wait, WaitCancelId);
+    PressButton(wait, IDC_WAIT_CANCEL);
     HWND question = WaitForMessageBox(program_.Id());
     ASSERT_NE(nullptr, question);
     EXPECT_EQ(CancelQuestion, MessageBoxText(question));
@@ -270,7 +236,7 @@ TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
     // The partial package stays; nothing was unpacked or configured.
     EXPECT_TRUE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, CorruptPackageIsNotConfiguredAndIsDeleted) {
@@ -285,7 +251,7 @@ TEST_F(Installation, CorruptPackageIsNotConfiguredAndIsDeleted) {
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {
@@ -298,7 +264,7 @@ TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
     EXPECT_FALSE(FileExists(DesktopShortcut()));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, SetupInfWithoutTheScreensSectionIsNotCompleted) {
@@ -311,7 +277,7 @@ TEST_F(Installation, SetupInfWithoutTheScreensSectionIsNotCompleted) {
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_TRUE(FileExists("C:\\LUDRA\\SETUP.INF"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 } // namespace

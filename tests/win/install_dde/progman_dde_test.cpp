@@ -8,13 +8,13 @@
 
 #include <cstring>
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "install/dde_command.h"
 #include "install/progman_dde.h"
 #include "install/progman_dde_state.h"
+#include "support/message_pump.h"
 
 namespace {
 constexpr const char* ServerClass = "LudraTestProgman";
@@ -98,19 +98,6 @@ void RegisterClasses() {
     registered = true;
 }
 
-// Dispatches until done() holds or the time limit passes; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = PumpLimitMs) {
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    MSG message;
-    while (!done() && GetTickCount64() < end) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        if (!done())
-            Sleep(5);
-    }
-    return done();
-}
-
 class ProgmanConversation : public testing::Test {
 protected:
     void SetUp() override {
@@ -125,7 +112,7 @@ protected:
             DestroyWindow(server.window);
         DestroyWindow(client_);
         // Whatever a test left posted must not reach the next one.
-        PumpUntil([] { return false; }, 50);
+        PumpFor(50);
     }
     TestServer& AddServer() {
         servers_.emplace_back();
@@ -157,7 +144,7 @@ TEST_F(ProgmanConversation, ServerGetsTheGroupCommandsAndItsAcknowledgementEndsT
     ASSERT_NE(nullptr, block);
     EXPECT_EQ(DdeCommandBlockSize, GlobalSize(block));
 
-    ASSERT_TRUE(PumpUntil([&] { return Cancelled(); }));
+    ASSERT_TRUE(PumpUntil(PumpLimitMs, [&] { return Cancelled(); }));
     EXPECT_EQ(1, server.executes);
     EXPECT_EQ(181u, server.commands.size());
     EXPECT_EQ(DefaultFolderCommands, server.commands);
@@ -172,7 +159,7 @@ TEST_F(ProgmanConversation, ServerGetsTheGroupCommandsAndItsAcknowledgementEndsT
 
     // A repeated acknowledgement frees nothing twice and ends nothing twice.
     server.Acknowledge();
-    PumpUntil([] { return false; }, 100);
+    PumpFor(100);
     EXPECT_TRUE(Cancelled());
 }
 
@@ -187,8 +174,8 @@ TEST_F(ProgmanConversation, OnlyTheFirstServerToAnswerGetsTheBlock) {
     TestServer& receiver = DdeServer == first.window ? first : second;
     TestServer& other = DdeServer == first.window ? second : first;
     EXPECT_NE(nullptr, other.client) << "both servers answered the initiate";
-    ASSERT_TRUE(PumpUntil([&] { return receiver.executes == 1; }));
-    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(PumpUntil(PumpLimitMs, [&] { return receiver.executes == 1; }));
+    PumpFor(100);
     EXPECT_EQ(0, other.executes);
     const HGLOBAL block = DdeCommandBlock;
 
@@ -199,11 +186,11 @@ TEST_F(ProgmanConversation, OnlyTheFirstServerToAnswerGetsTheBlock) {
     EXPECT_EQ(block, DdeCommandBlock);
     EXPECT_EQ(DdeCommandBlockSize, GlobalSize(block));
     EXPECT_EQ(DefaultFolderCommands, DdeCommandText);
-    PumpUntil([] { return false; }, 100);
+    PumpFor(100);
     EXPECT_TRUE(ClientCommands.empty());
 
     receiver.Acknowledge();
-    ASSERT_TRUE(PumpUntil([&] { return Cancelled(); }));
+    ASSERT_TRUE(PumpUntil(PumpLimitMs, [&] { return Cancelled(); }));
     EXPECT_EQ(nullptr, DdeCommandBlock);
 }
 
@@ -217,7 +204,7 @@ TEST_F(ProgmanConversation, InitiateAcknowledgementWithOtherAtomsIsIgnored) {
     SendAck(server.window, MAKELPARAM(other, TopicAtom));
     SendAck(server.window, MAKELPARAM(AppAtom, other));
     SendAck(server.window, MAKELPARAM(other, other));
-    PumpUntil([] { return false; }, 100);
+    PumpFor(100);
     EXPECT_EQ(0, server.executes);
     EXPECT_EQ(nullptr, DdeCommandBlock);
     EXPECT_EQ(static_cast<int>(WM_DDE_INITIATE), DdeState);
@@ -234,7 +221,7 @@ TEST_F(ProgmanConversation, AcknowledgementWithoutConversationIsIgnored) {
     const LPARAM packed = PackDDElParam(WM_DDE_ACK, AckPositive, 0);
     SendAck(server.window, packed);
     FreeDDElParam(WM_DDE_ACK, packed);
-    PumpUntil([] { return false; }, 100);
+    PumpFor(100);
     EXPECT_EQ(0, DdeState);
     EXPECT_EQ(0, server.executes);
     EXPECT_EQ(nullptr, DdeCommandBlock);

@@ -1,9 +1,8 @@
-// Message-box answering and wait-dialog observation for the download tests.
+// Wait-dialog observation for the download tests.
 #include "dialog_watch.h"
 
 #include <algorithm>
 #include <cstring>
-
 #include "base/globals.h"
 #include "progress/wait.h"
 #include "progress/wait_state.h"
@@ -11,62 +10,8 @@
 #include "skin/status_bar.h"
 
 namespace {
-constexpr char ConfirmText[] = "Confermi l'interruzione delle operazioni in corso?";
-constexpr int MessageBoxTextId = 0xFFFF;
-constexpr DWORD PollMs = 20;
-constexpr size_t TextSize = 512;
-
 WaitDialogWatch* ActiveWatch = nullptr;
-
-bool IsDialogClass(HWND window) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    return std::strcmp(name, "#32770") == 0;
-}
 } // namespace
-
-BoxAnswerer::BoxAnswerer(int confirmAnswer)
-    : confirmAnswer_(confirmAnswer), stopping_(false), mutex_(), texts_(), answered_(), thread_([this] { Run(); }) {}
-
-BoxAnswerer::~BoxAnswerer() {
-    stopping_ = true;
-    thread_.join();
-}
-
-std::vector<std::string> BoxAnswerer::Texts() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return texts_;
-}
-
-void BoxAnswerer::Run() {
-    while (!stopping_) {
-        EnumWindows(OnWindow, reinterpret_cast<LPARAM>(this));
-        Sleep(PollMs);
-    }
-}
-
-BOOL CALLBACK BoxAnswerer::OnWindow(HWND window, LPARAM self) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsDialogClass(window))
-        reinterpret_cast<BoxAnswerer*>(self)->AnswerBox(window);
-    return TRUE;
-}
-
-// A box still being built has no text yet: it is answered on a later round.
-void BoxAnswerer::AnswerBox(HWND box) {
-    HWND label = GetDlgItem(box, MessageBoxTextId);
-    char text[TextSize] = {};
-    if (!label || GetWindowTextA(label, text, sizeof text) == 0)
-        return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
-        return;
-    answered_.push_back(box);
-    texts_.push_back(text);
-    const int answer = std::strcmp(text, ConfirmText) == 0 ? confirmAnswer_ : IDOK;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-}
 
 WaitDialogWatch::WaitDialogWatch(bool pressCancel)
     : pressCancel_(pressCancel), dialog_(nullptr),
@@ -87,7 +32,7 @@ LRESULT CALLBACK WaitDialogWatch::OnCbt(int code, WPARAM wParam, LPARAM lParam) 
     WaitDialogWatch* watch = ActiveWatch;
     if (code == HCBT_CREATEWND && watch && !watch->dialog_) {
         HWND window = reinterpret_cast<HWND>(wParam);
-        if (IsDialogClass(window)) {
+        if (IsDialogWindow(window)) {
             watch->dialog_ = window;
             if (watch->pressCancel_)
                 PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_WAIT_CANCEL, BN_CLICKED), 0);

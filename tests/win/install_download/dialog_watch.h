@@ -5,35 +5,10 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-// Answers every message box of this process: the Cancel confirmation with confirmAnswer,
-// any other box with IDOK. Records each box's text.
-class BoxAnswerer {
-public:
-    explicit BoxAnswerer(int confirmAnswer = IDNO);
-    ~BoxAnswerer();
-    BoxAnswerer(const BoxAnswerer&) = delete;
-    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
-
-    std::vector<std::string> Texts() const;
-
-private:
-    void Run();
-    void AnswerBox(HWND box);
-    static BOOL CALLBACK OnWindow(HWND window, LPARAM self);
-
-    int confirmAnswer_;
-    std::atomic<bool> stopping_;
-    mutable std::mutex mutex_;
-    std::vector<std::string> texts_;
-    std::vector<HWND> answered_;
-    std::thread thread_;
-};
+#include "support/box_answerer.h"
 
 // Watches the first wait dialog created on this thread: the texts of its status field and the
 // percentages sent to its bar. With pressCancel, Cancel is pressed as soon as it exists, so the

@@ -10,17 +10,13 @@
 #include "dialog_watch.h"
 #include "http_server.h"
 #include "install/download.h"
-#include "scratch_folder.h"
-#include "zip_builder.h"
+#include "support/program_texts.h"
+#include "support/scratch_folder.h"
+#include "support/zip_builder.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-const std::string FailureText = "Attenzione! Connessione Internet non disponibile, download fallito.";
-const std::string ConfirmText = "Confermi l'interruzione delle operazioni in corso?";
-const std::string DownloadingText = "Attenzione! Download in corso ....";
-const std::string CompletedText = "Download completato. Attendere fine installazione ....";
 
 // Bytes that deflate cannot shrink, so the package spans several 4,096-byte blocks.
 std::string Noise(size_t size) {
@@ -93,7 +89,7 @@ TEST_F(DownloadTest, WaitShowsEveryBlockThenCompletionWithPercentages) {
         EXPECT_EQ(percents[i], "0") << i;
     EXPECT_EQ(percents.back(), "100");
     // The status is given for every block, but the field is set only when its text changes.
-    EXPECT_EQ(watch.Statuses(), (Texts{DownloadingText, CompletedText}));
+    EXPECT_EQ(watch.Statuses(), (Texts{DownloadingText, DownloadCompletedText}));
 }
 
 TEST_F(DownloadTest, ErrorPagesFailWithTheMessageAndNoPackage) {
@@ -102,7 +98,7 @@ TEST_F(DownloadTest, ErrorPagesFailWithTheMessageAndNoPackage) {
         server_.SetResponse({status, "<html><body>error page</body></html>"});
         BoxAnswerer boxes;
         EXPECT_EQ(Download(), DownloadFailed) << status;
-        EXPECT_EQ(boxes.Texts(), Texts{FailureText}) << status;
+        EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText}) << status;
         EXPECT_FALSE(PathExists(PackageFile())) << status;
         EXPECT_TRUE(IsWindowEnabled(owner_));
     }
@@ -127,7 +123,7 @@ TEST_F(DownloadTest, BodyThatIsNoArchiveFailsQuietlyAndIsDeleted) {
     EXPECT_TRUE(ListFolder(folder_).empty());
     // An empty body shows the dialog only now, at its end.
     if (watch.DialogSeen()) {
-        EXPECT_EQ(watch.Statuses(), Texts{CompletedText});
+        EXPECT_EQ(watch.Statuses(), Texts{DownloadCompletedText});
         EXPECT_EQ(watch.Percents(), Texts{"100"});
     }
 }
@@ -141,7 +137,7 @@ TEST_F(DownloadTest, BodyCutShortFailsAndKeepsOnlyWhatArrived) {
     Serve(cut);
     BoxAnswerer boxes;
     EXPECT_EQ(Download(), DownloadFailed);
-    EXPECT_EQ(boxes.Texts(), Texts{FailureText});
+    EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
     EXPECT_EQ(ReadWholeFile(PackageFile()), package.substr(0, 5000));
     EXPECT_FALSE(PathExists(In("SETUP.INF")));
 }
@@ -212,7 +208,7 @@ TEST_F(DownloadTest, ConnectionResetMidTransferFails) {
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/Ludra47/LD46DEMO.zip";
     BoxAnswerer boxes;
     EXPECT_EQ(DownloadPackageFrom(owner_, folder_.c_str(), url.c_str()), DownloadFailed);
-    EXPECT_EQ(boxes.Texts(), Texts{FailureText});
+    EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
     EXPECT_FALSE(PathExists(In("SETUP.INF")));
 }
 
@@ -222,7 +218,7 @@ TEST_F(DownloadTest, ServerThatIsNotThereFails) {
     server_.Stop();
     BoxAnswerer boxes;
     EXPECT_EQ(DownloadPackageFrom(owner_, folder_.c_str(), url.c_str()), DownloadFailed);
-    EXPECT_EQ(boxes.Texts(), Texts{FailureText});
+    EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
     EXPECT_FALSE(PathExists(PackageFile()));
     EXPECT_TRUE(IsWindowEnabled(owner_));
 }
@@ -237,7 +233,7 @@ TEST_F(DownloadTest, CancelConfirmedDuringTheFirstBlockLeavesAnEmptyPackage) {
     BoxAnswerer boxes(IDYES);
     WaitDialogWatch watch(true);
     EXPECT_EQ(Download(), DownloadFailed);
-    EXPECT_EQ(boxes.Texts(), (Texts{ConfirmText, FailureText}));
+    EXPECT_EQ(boxes.Texts(), (Texts{CancelQuestion, DownloadFailedText}));
     EXPECT_TRUE(PathExists(PackageFile()));
     EXPECT_EQ(ReadWholeFile(PackageFile()), "");
     EXPECT_TRUE(watch.Percents().empty());
@@ -252,7 +248,7 @@ TEST_F(DownloadTest, CancelAnsweredNoLetsTheTransferComplete) {
     BoxAnswerer boxes(IDNO);
     WaitDialogWatch watch(true);
     EXPECT_EQ(Download(), DownloadSucceeded);
-    EXPECT_EQ(boxes.Texts(), Texts{ConfirmText});
+    EXPECT_EQ(boxes.Texts(), Texts{CancelQuestion});
     EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(20000));
     EXPECT_FALSE(PathExists(PackageFile()));
     ASSERT_FALSE(watch.Percents().empty());

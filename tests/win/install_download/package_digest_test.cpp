@@ -9,12 +9,12 @@
 #include "http_server.h"
 #include "install/download.h"
 #include "install/package_digest.h"
-#include "scratch_folder.h"
-#include "zip_builder.h"
+#include "support/program_texts.h"
+#include "support/scratch_folder.h"
+#include "support/zip_builder.h"
 
 namespace {
 
-const std::string FailureText = "Attenzione! Connessione Internet non disponibile, download fallito.";
 // SHA-256 of the three bytes "abc" (FIPS 180-2, appendix B.1).
 const char* AbcDigest = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
 
@@ -89,7 +89,7 @@ TEST_F(DigestDownload, PackageWithAnotherDigestIsAFailedDownloadAndNotUnpacked) 
     wrong[0] = wrong[0] == '0' ? '1' : '0';
     BoxAnswerer boxes;
     EXPECT_EQ(DownloadFailed, Download(wrong.c_str()));
-    EXPECT_EQ(std::vector<std::string>{FailureText}, boxes.Texts());
+    EXPECT_EQ(std::vector<std::string>{DownloadFailedText}, boxes.Texts());
     EXPECT_FALSE(PathExists(folder_ + "\\SETUP.INF"));
 }
 

@@ -12,38 +12,24 @@
 #include "install/ini_config.h"
 #include "progress/wait.h"
 #include "progress/wait_state.h"
+#include "resources/resource_ids.h"
+#include "support/scratch_folder.h"
 
 namespace {
 constexpr const char* Hires = "[CONFIG_INI_HIRES]";
 constexpr const char* Missing = "<missing>";
-constexpr int WaitStatusId = 101;
-constexpr int WaitDetailId = 102;
 
 // A private installation folder under the temporary folder, removed with its files afterwards.
 class IniConfig : public testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        static int serial = 0;
-        folder_ =
-            std::string(temp) + "ludra_ini_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
-        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
-        inf_ = folder_ + "\\SETUP.INF";
-        ini_ = folder_ + "\\LUDRA.INI";
-    }
-    void TearDown() override {
-        DeleteFileA(inf_.c_str());
-        DeleteFileA(ini_.c_str());
-        RemoveDirectoryA(folder_.c_str());
+        folder_ = scratch_.path();
+        ASSERT_TRUE(IsFolderPath(folder_));
+        inf_ = scratch_ / "SETUP.INF";
+        ini_ = scratch_ / "LUDRA.INI";
     }
 
-    static void WriteFile(const std::string& path, const std::string& text) {
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(nullptr, file);
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
+    static void WriteFile(const std::string& path, const std::string& text) { ASSERT_TRUE(WriteWholeFile(path, text)); }
     void WriteInf(const std::string& text) { WriteFile(inf_, text); }
     int Configure(const char* header = Hires) { return ConfigureIniFromInf(inf_.c_str(), header, folder_.c_str()); }
     std::string Value(const char* section, const char* key) const {
@@ -59,8 +45,9 @@ protected:
             sections.emplace_back(name);
         return sections;
     }
-    bool IniExists() const { return GetFileAttributesA(ini_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool IniExists() const { return PathExists(ini_); }
 
+    ScratchFolder scratch_{"ini"};
     std::string folder_, inf_, ini_;
 };
 } // namespace
@@ -144,7 +131,7 @@ std::vector<std::string> StatusTexts;
 LRESULT CALLBACK WatchWaitTexts(int code, WPARAM wParam, LPARAM lParam) {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_SETTEXT && GetParent(call->hwnd) == WaitDialog &&
-        GetDlgCtrlID(call->hwnd) == WaitStatusId) {
+        GetDlgCtrlID(call->hwnd) == IDC_WAIT_STATUS) {
         const char* text = reinterpret_cast<const char*>(call->lParam);
         StatusTexts.emplace_back(text);
         if (CancelAtKey && std::strstr(text, CancelAtKey))
@@ -179,7 +166,7 @@ TEST_F(IniConfigInWait, ShowsEachEntryInTheWait) {
     EXPECT_EQ(1, Configure());
     ASSERT_NE(nullptr, WaitDialog);
     char detail[128] = {};
-    GetDlgItemTextA(WaitDialog, WaitDetailId, detail, sizeof detail);
+    GetDlgItemTextA(WaitDialog, IDC_WAIT_DETAIL, detail, sizeof detail);
     EXPECT_STREQ("Configurazione LUDRA.INI in corso...", detail);
     EXPECT_EQ((std::vector<std::string>{"Sezione:  Video     KEY:  Width", "Sezione:  Paths     KEY:  Data"}),
               StatusTexts);

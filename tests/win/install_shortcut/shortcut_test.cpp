@@ -9,72 +9,27 @@
 #include <string>
 
 #include "install/shortcut.h"
+#include "support/scratch_folder.h"
+#include "support/shortcut_link.h"
 
 namespace {
 constexpr const char* ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* OverrideRoot = "Software\\LudraTest\\ShortcutOverride";
 
-std::string TempFolder(const char* name) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + name + std::to_string(GetCurrentProcessId());
-}
-
-template <class Interface> struct Released {
-    Interface* ptr = nullptr;
-    ~Released() {
-        if (ptr)
-            ptr->Release();
-    }
-};
-
-struct LinkFields {
-    HRESULT loaded;
-    std::string path, workingFolder, description;
-};
-
-LinkFields ReadLink(const std::string& file) {
-    LinkFields fields = {E_FAIL, "", "", ""};
-    Released<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link.ptr))))
-        return fields;
-    Released<IPersistFile> persist;
-    if (FAILED(link.ptr->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist.ptr))))
-        return fields;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-    fields.loaded = persist.ptr->Load(wide, STGM_READ);
-    char text[MAX_PATH] = {};
-    link.ptr->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-    fields.path = text;
-    link.ptr->GetWorkingDirectory(text, sizeof text);
-    fields.workingFolder = text;
-    link.ptr->GetDescription(text, sizeof text);
-    fields.description = text;
-    return fields;
-}
-
 class Shortcut : public testing::Test {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        desktop_ = TempFolder("ludra_desktop_");
-        product_ = TempFolder("LUDRA47_");
+        desktop_ = scratch_ / "Desktop";
+        product_ = scratch_ / "LUDRA47";
         CreateDirectoryA(desktop_.c_str(), nullptr);
         CreateDirectoryA(product_.c_str(), nullptr);
         program_ = product_ + "\\LUDRA.EXE";
-        HANDLE file = CreateFileA(program_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        CloseHandle(file);
+        WriteWholeFile(program_, "");
         link_ = desktop_ + "\\LUDRA4.LNK";
     }
-    void TearDown() override {
-        DeleteFileA(link_.c_str());
-        DeleteFileA(program_.c_str());
-        RemoveDirectoryA(product_.c_str());
-        RemoveDirectoryA(desktop_.c_str());
-        CoUninitialize();
-    }
+    void TearDown() override { CoUninitialize(); }
+    ScratchFolder scratch_{"shortcut"};
     std::string desktop_, product_, program_, link_;
 };
 } // namespace

@@ -6,8 +6,8 @@
 
 #include "install/extract.h"
 #include "install/unzip.h"
-#include "scratch_folder.h"
-#include "zip_builder.h"
+#include "support/scratch_folder.h"
+#include "support/zip_builder.h"
 
 namespace {
 

@@ -12,8 +12,10 @@
 #include <string>
 
 #include "base/globals.h"
-#include "dib_canvas.h"
+#include "support/dib_canvas.h"
 #include "markup/markup.h"
+#include "support/dib_canvas.h"
+#include "support/draw_item.h"
 
 // "(" and ")" become the argument bytes 0x82 and 0x83.
 inline std::string Markup(const std::string& text) {
@@ -70,12 +72,8 @@ protected:
     void DrawMarkup(const std::string& text, UINT state = 0, UINT index = 0) { Draw(Markup(text), state, index); }
 
     DRAWITEMSTRUCT MakeItem(UINT index, UINT state, RECT item = DefaultItem, UINT action = ODA_DRAWENTIRE) const {
-        DRAWITEMSTRUCT drawItem = {};
-        drawItem.CtlType = ODT_LISTBOX;
+        DRAWITEMSTRUCT drawItem = MakeDrawItem(ODT_LISTBOX, listBox_, action, state);
         drawItem.itemID = index;
-        drawItem.itemAction = action;
-        drawItem.itemState = state;
-        drawItem.hwndItem = listBox_;
         drawItem.hDC = dc_;
         drawItem.rcItem = item;
         return drawItem;
@@ -90,11 +88,7 @@ protected:
 
     // Pixels of `colour` in the rectangle.
     int Count(COLORREF colour, RECT area) const {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                count += Pixel(x, y) == colour;
-        return count;
+        return canvas_->Count(colour, area.left, area.top, area.right, area.bottom);
     }
 
     // Pixels of the item rectangle that are not `colour`.
@@ -116,18 +110,12 @@ protected:
         return box;
     }
 
-    bool ColumnIs(int x, int top, int bottom, COLORREF colour) const {
-        for (int y = top; y < bottom; ++y)
-            if (Pixel(x, y) != colour)
-                return false;
-        return true;
+    testing::AssertionResult ColumnIs(int x, int top, int bottom, COLORREF colour) const {
+        return AllPixels(*canvas_, colour, {x, top, x + 1, bottom});
     }
 
-    bool RowIs(int y, int left, int right, COLORREF colour) const {
-        for (int x = left; x < right; ++x)
-            if (Pixel(x, y) != colour)
-                return false;
-        return true;
+    testing::AssertionResult RowIs(int y, int left, int right, COLORREF colour) const {
+        return AllPixels(*canvas_, colour, {left, y, right, y + 1});
     }
 
     static constexpr ColumnTable ZeroTable = {0, nullptr, nullptr};

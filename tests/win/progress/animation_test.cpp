@@ -106,23 +106,16 @@ TEST(AnimationProc, TheWaitDialogsStringShowsFramesOneToSevenAndNeverEight) {
     // Driven by its timer for a bounded time: note the entry each tick shows and the frame on screen.
     std::string tickedEntries;
     std::vector<int> ticked;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 5000 && ticked.size() < 20) {
-        MSG message;
-        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            Sleep(5);
-            continue;
-        }
-        const bool tick = message.message == WM_TIMER && message.hwnd == animation;
-        if (tick)
-            tickedEntries += CurrentEntry();
-        if (!IsDialogMessageA(WaitDialog, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (tick)
-            ticked.push_back(FrameShown(animation));
-    }
+    PumpEachUntil(
+        5000, [&] { return ticked.size() >= 20; },
+        [&](MSG& message) {
+            const bool tick = message.message == WM_TIMER && message.hwnd == animation;
+            if (tick)
+                tickedEntries += CurrentEntry();
+            DispatchOne(message);
+            if (tick)
+                ticked.push_back(FrameShown(animation));
+        });
     ASSERT_GE(ticked.size(), 14u) << FramesAsText(ticked);
     EXPECT_EQ(FramesAsText(ticked), tickedEntries);
     EXPECT_EQ(std::string::npos, tickedEntries.find('8'));

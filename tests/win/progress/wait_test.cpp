@@ -10,6 +10,7 @@
 #include "progress/wait.h"
 #include "progress/wait_state.h"
 #include "resources/resource_ids.h"
+#include "support/program_texts.h"
 #include "win/progress/progress_support.h"
 
 using namespace progress_test;
@@ -17,7 +18,6 @@ using namespace progress_test;
 namespace {
 
 constexpr char Title[] = "Ludra Setup - download";
-constexpr char CancelQuestion[] = "Confermi l'interruzione delle operazioni in corso?";
 constexpr UINT CountedMessage = WM_APP + 7;
 
 int CountedMessages = 0;
@@ -172,7 +172,7 @@ TEST(WaitCancel, AnsweredNoKeepsWaitingAndResumesTheAnimationWhereItStopped) {
     ASSERT_TRUE(PumpUntil(2000, [] { return CurrentEntry() == "4"; })) << CurrentEntry();
 
     // The box stays up for 300 ms: a running animation would take three steps meanwhile.
-    BoxAnswerer answerer(WaitDialog, IDNO, 300);
+    BoxAnswerer answerer(IDNO, WaitDialog, 300);
     SendMessageA(WaitDialog, WM_COMMAND, MAKEWPARAM(IDC_WAIT_CANCEL, BN_CLICKED), 0);
     ASSERT_TRUE(answerer.Seen());
     EXPECT_EQ(CancelQuestion, answerer.Text());
@@ -194,7 +194,7 @@ TEST(WaitCancel, ConfirmedStopsThePumpUntilTheNextWait) {
     ASSERT_NE(nullptr, WaitDialog);
 
     {
-        BoxAnswerer answerer(WaitDialog, IDYES);
+        BoxAnswerer answerer(IDYES, WaitDialog);
         ClickCancel();
         EXPECT_EQ(1, PumpMessages());
         EXPECT_TRUE(answerer.Seen());
@@ -223,7 +223,7 @@ TEST(WaitCancel, EscapeAndTheCloseBoxDoNothing) {
     ShowWaitDialog(nullptr);
     ASSERT_NE(nullptr, WaitDialog);
     HWND dialog = WaitDialog;
-    BoxAnswerer answerer(dialog, IDNO, 0, 1000);
+    BoxAnswerer answerer(IDNO, dialog);
 
     SetFocus(GetDlgItem(dialog, IDC_WAIT_CANCEL));
     PostMessageA(GetDlgItem(dialog, IDC_WAIT_CANCEL), WM_KEYDOWN, VK_ESCAPE, 0x00010001);

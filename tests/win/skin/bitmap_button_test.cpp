@@ -10,6 +10,7 @@
 #include "skin/bitmap_button.h"
 #include "base/handles.h"
 #include "skin_test_support.h"
+#include "support/draw_item.h"
 
 using namespace skintest;
 
@@ -33,13 +34,9 @@ void DrawSkinOnly(Canvas& canvas, const char* skinName) {
 void ExpectSkinAround(const Canvas& button, const Canvas& skin, const char* what) {
     const int w = button.width();
     const int h = button.height();
-    for (int x = 2; x < w - 1; ++x) {
-        ASSERT_EQ(skin.At(x, 0), button.At(x, 0)) << what << " top row x=" << x;
-        ASSERT_EQ(skin.At(x, h - 1), button.At(x, h - 1)) << what << " bottom row x=" << x;
-    }
-    for (int y = IconTop + IconSize; y < h; ++y)
-        for (int x = 2; x < LabelLeft; ++x)
-            ASSERT_EQ(skin.At(x, y), button.At(x, y)) << what << " under the icon " << x << "," << y;
+    ASSERT_TRUE(SamePixels(skin, button, {2, 0, w - 1, 1})) << what << " top row";
+    ASSERT_TRUE(SamePixels(skin, button, {2, h - 1, w - 1, h})) << what << " bottom row";
+    ASSERT_TRUE(SamePixels(skin, button, {2, IconTop + IconSize, LabelLeft, h})) << what << " under the icon";
 }
 
 // Icon columns left of the label rectangle: key pixels show the skin, every other pixel
@@ -68,9 +65,7 @@ void ExpectIcon(const Canvas& button, const Canvas& skin, const char* iconName) 
 }
 
 void ExpectNoIcon(const Canvas& button, const Canvas& skin) {
-    for (int y = IconTop; y < IconTop + IconSize; ++y)
-        for (int x = IconLeft; x < LabelLeft; ++x)
-            ASSERT_EQ(skin.At(x, y), button.At(x, y)) << x << "," << y;
+    ASSERT_TRUE(SamePixels(skin, button, {IconLeft, IconTop, LabelLeft, IconTop + IconSize}));
 }
 
 // More pixels of the label's colour in the label rectangle than the bare skin has there.
@@ -89,11 +84,9 @@ void ExpectBevel(const Canvas& button, const Canvas& skin) {
     EXPECT_EQ(White, button.At(w - 1, h - 1));
     EXPECT_EQ(skin.At(1, 0), button.At(1, 0));
     EXPECT_EQ(skin.At(1, h - 1), button.At(1, h - 1));
-    for (int y = 1; y < h - 1; ++y) {
-        ASSERT_EQ(LightGrey, button.At(0, y)) << y;
-        ASSERT_EQ(White, button.At(1, y)) << y;
-        ASSERT_EQ(DarkGrey, button.At(w - 1, y)) << y;
-    }
+    ASSERT_TRUE(AllPixels(button, LightGrey, {0, 1, 1, h - 1}));
+    ASSERT_TRUE(AllPixels(button, White, {1, 1, 2, h - 1}));
+    ASSERT_TRUE(AllPixels(button, DarkGrey, {w - 1, 1, w, h - 1}));
 }
 
 struct Look {
@@ -157,10 +150,8 @@ TEST(BitmapButton, BevelHoldsOnOtherSizesAndNoTopOrBottomEdge) {
         Canvas button(size.cx, size.cy);
         ComposeBitmapButton(button.dc(), size.cx, size.cy, AppInstance, "", ButtonNormal);
         ExpectBevel(button, skin);
-        for (int x = 2; x < size.cx - 1; ++x) {
-            ASSERT_EQ(skin.At(x, 0), button.At(x, 0)) << x;
-            ASSERT_EQ(skin.At(x, size.cy - 1), button.At(x, size.cy - 1)) << x;
-        }
+        ASSERT_TRUE(SamePixels(skin, button, {2, 0, size.cx - 1, 1})) << "top row";
+        ASSERT_TRUE(SamePixels(skin, button, {2, size.cy - 1, size.cx - 1, size.cy})) << "bottom row";
     }
 }
 
@@ -172,9 +163,7 @@ TEST(BitmapButton, EmptyCaptionOrLoneSlashGivesOnlySkinAndBevel) {
         Canvas button(W, H);
         ComposeBitmapButton(button.dc(), W, H, AppInstance, caption, ButtonNormal);
         ExpectBevel(button, skin);
-        for (int y = 0; y < H; ++y)
-            for (int x = 2; x < W - 1; ++x)
-                ASSERT_EQ(skin.At(x, y), button.At(x, y)) << x << "," << y;
+        ASSERT_TRUE(SamePixels(skin, button, {2, 0, W - 1, H}));
     }
 }
 
@@ -196,9 +185,7 @@ TEST(BitmapButton, LeadingSlashMakesTheIconNameTheLabel) {
     ComposeBitmapButton(plain.dc(), W, H, AppInstance, "ICOB011", ButtonFocused);
     ExpectNoIcon(slashed, skin);
     EXPECT_GT(LabelPixels(slashed, skin, Red), 10);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            ASSERT_EQ(plain.At(x, y), slashed.At(x, y)) << x << "," << y;
+    ASSERT_TRUE(SamePixels(plain, slashed));
 }
 
 TEST(BitmapButton, SecondTokenNamesTheIconAndTheRestIsIgnored) {
@@ -244,12 +231,8 @@ protected:
         ASSERT_NE(nullptr, button_);
     }
     void Draw(UINT action, UINT state) {
-        DRAWITEMSTRUCT drawItem = {};
-        drawItem.CtlType = ODT_BUTTON;
+        DRAWITEMSTRUCT drawItem = MakeDrawItem(ODT_BUTTON, button_, action, state);
         drawItem.CtlID = IDOK;
-        drawItem.itemAction = action;
-        drawItem.itemState = state;
-        drawItem.hwndItem = button_;
         DrawBitmapButton(AppInstance, host_.get(), &drawItem);
     }
     void ExpectShows(const char* caption, int state) {
@@ -257,9 +240,7 @@ protected:
         ComposeBitmapButton(expected.dc(), W, H, AppInstance, caption, state);
         Canvas shown(W, H);
         CaptureControl(button_, shown);
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                ASSERT_EQ(expected.At(x, y), shown.At(x, y)) << x << "," << y;
+        ASSERT_TRUE(SamePixels(expected, shown));
     }
     HostWindow host_;
     HWND button_ = nullptr;
@@ -320,7 +301,5 @@ TEST(BitmapButton, AnOverlongLabelDrawsAsItsFirst39Characters) {
     Canvas cut(W, H);
     ComposeBitmapButton(longer.dc(), W, H, AppInstance, (label + "/ICOB011").c_str(), ButtonNormal);
     ComposeBitmapButton(cut.dc(), W, H, AppInstance, (label.substr(0, 39) + "/ICOB011").c_str(), ButtonNormal);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            ASSERT_EQ(cut.At(x, y), longer.At(x, y)) << x << "," << y;
+    ASSERT_TRUE(SamePixels(cut, longer));
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/handles.h"
+#include "resources/resource_ids.h"
 #include "skin/panel.h"
 #include "skin_test_support.h"
 
@@ -32,10 +33,8 @@ void ExpectPanel(const Canvas& panel, COLORREF outline, COLORREF fill, COLORREF 
         EXPECT_EQ(fill, panel.At(midX, h - 1 - d)) << d;
     }
     // White from 8 pixels in, outline included, to 8 pixels before the far edges.
-    for (int x = 8; x < w - 8; ++x)
-        ASSERT_EQ(White, panel.At(x, midY)) << x;
-    for (int y = 8; y < h - 8; ++y)
-        ASSERT_EQ(White, panel.At(midX, y)) << y;
+    ASSERT_TRUE(AllPixels(panel, White, {8, midY, w - 8, midY + 1})) << "middle row";
+    ASSERT_TRUE(AllPixels(panel, White, {midX, 8, midX + 1, h - 8})) << "middle column";
     // The rounded corners leave what was beneath.
     EXPECT_EQ(beneath, panel.At(0, 0));
     EXPECT_EQ(beneath, panel.At(w - 1, h - 1));
@@ -49,7 +48,7 @@ protected:
 } // namespace
 
 TEST_F(PanelTest, OuterColoursComeFromTheParentAndTheInnerAreaIsWhite) {
-    HWND panel = host_.AddChild("Static", "", 0, 106, 10, 10, W, H);
+    HWND panel = host_.AddChild("Static", "", 0, IDC_WAIT_PANEL, 10, 10, W, H);
     const COLORREF fills[] = {RGB(0, 128, 128), RGB(200, 180, 40)};
     const COLORREF outlines[] = {Black, RGB(0, 0, 200)};
     for (int i = 0; i < 2; ++i) {
@@ -65,7 +64,7 @@ TEST_F(PanelTest, OuterColoursComeFromTheParentAndTheInnerAreaIsWhite) {
 TEST_F(PanelTest, PaintsThroughItsWindowProcedure) {
     BrushHandle brush(CreateSolidBrush(RGB(0, 128, 128)));
     CurrentHostColours() = {Black, White, brush.get()};
-    HWND panel = host_.AddChild("Static", "", SS_BLACKFRAME, 106, 10, 10, W, H);
+    HWND panel = host_.AddChild("Static", "", SS_BLACKFRAME, IDC_WAIT_PANEL, 10, 10, W, H);
     Subclass(panel, RoundedPanelProc);
     PaintControl(panel, Blue);
     InvalidateRect(panel, nullptr, FALSE);
@@ -83,7 +82,7 @@ TEST_F(PanelTest, PaintsThroughItsWindowProcedure) {
 TEST_F(PanelTest, ThousandPaintsLeaveNoGdiObjectBehind) {
     BrushHandle brush(CreateSolidBrush(RGB(0, 128, 128)));
     CurrentHostColours() = {Black, White, brush.get()};
-    HWND panel = host_.AddChild("Static", "", 0, 106, 10, 10, W, H);
+    HWND panel = host_.AddChild("Static", "", 0, IDC_WAIT_PANEL, 10, 10, W, H);
     Subclass(panel, RoundedPanelProc);
     InvalidateRect(panel, nullptr, FALSE);
     UpdateWindow(panel);

@@ -1,4 +1,4 @@
-// Pixel canvases, bitmap readers, a host window and a GDI object counter for the skin tests.
+// Pixel canvases, a host window and a GDI object counter for the skin tests.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "base/globals.h"
-#include "dib_canvas.h"
+#include "support/dib_canvas.h"
 #include "skin/bitmap_button.h"
+#include "support/dib_canvas.h"
+#include "support/message_pump.h"
 
 namespace skintest {
 
@@ -23,51 +25,6 @@ class Canvas : public DibCanvas {
 public:
     Canvas(int width, int height, COLORREF fill = Magenta) : DibCanvas(width, height, fill) {}
 };
-
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> colours;
-    COLORREF At(int x, int y) const { return colours[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-// The pixels of any bitmap (not selected into a DC), read with GetDIBits.
-inline Pixels ReadBitmap(HBITMAP bitmap) {
-    Pixels result;
-    BITMAP record = {};
-    if (!GetObjectA(bitmap, sizeof record, &record))
-        return result;
-    result.width = record.bmWidth;
-    result.height = record.bmHeight;
-    std::vector<uint32_t> raw(size_t(record.bmWidth) * size_t(record.bmHeight));
-    BITMAPINFO info = TopDown32(record.bmWidth, record.bmHeight);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, record.bmHeight, raw.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    for (uint32_t pixel : raw)
-        result.colours.push_back(FromDib(pixel));
-    return result;
-}
-
-inline Pixels ReadResourceBitmap(const char* name) {
-    HBITMAP bitmap = LoadBitmapA(AppInstance, name);
-    Pixels result = ReadBitmap(bitmap);
-    DeleteObject(bitmap);
-    return result;
-}
-
-// A device-dependent bitmap (as LoadBitmapA gives) with the given pixels, row by row from the top.
-inline HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF>& colours) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    std::vector<uint32_t> raw;
-    for (COLORREF colour : colours)
-        raw.push_back(ToDib(colour));
-    BITMAPINFO info = TopDown32(width, height);
-    SetDIBits(screen, bitmap, 0, height, raw.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
 
 // The GDI objects (DCs included) the process holds. Wine does not implement GetGuiResources, so
 // there the live entries of the process's handle table are counted by probing their indices.
@@ -111,15 +68,6 @@ inline LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Lets the windows paint; bounded by a message count.
-inline void Pump() {
-    MSG message;
-    for (int i = 0; i < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // A visible pop-up parent for the controls under test, destroyed with its children.
 class HostWindow {
 public:
@@ -134,11 +82,11 @@ public:
         }();
         window_ = CreateWindowExA(0, MAKEINTATOM(atom), "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
                                   nullptr, AppInstance, nullptr);
-        Pump();
+        PumpPending();
     }
     ~HostWindow() {
         DestroyWindow(window_);
-        Pump();
+        PumpPending();
     }
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
@@ -148,7 +96,7 @@ public:
                   int height) const {
         HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
-        Pump();
+        PumpPending();
         return child;
     }
 
@@ -174,7 +122,7 @@ inline void PaintControl(HWND control, COLORREF colour) {
 // What the control shows on the screen, copied into `canvas` (of the control's client size).
 inline void CaptureControl(HWND control, Canvas& canvas) {
     HDC dc = GetDC(control);
-    BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), dc, 0, 0, SRCCOPY);
+    canvas.CopyFrom(dc);
     ReleaseDC(control, dc);
 }
 

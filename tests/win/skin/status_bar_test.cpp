@@ -8,6 +8,8 @@
 #include <string>
 
 #include "skin/skin_state.h"
+#include "resources/resource_ids.h"
+#include "skin/panel.h"
 #include "skin_test_support.h"
 
 using namespace skintest;
@@ -25,8 +27,7 @@ void Compose(Canvas& canvas, int percent) {
 
 // The first column right of the bar: every column from it to the edge is ground on the middle row.
 void ExpectGroundFrom(const Canvas& bar, int firstColumn) {
-    for (int x = firstColumn; x < bar.width(); ++x)
-        ASSERT_EQ(Yellow, bar.At(x, Mid)) << "x=" << x;
+    ASSERT_TRUE(AllPixels(bar, Yellow, {firstColumn, Mid, bar.width(), Mid + 1}));
 }
 
 // The bar's right outline is white in column `right` - 1 and the ground starts at `right`.
@@ -40,14 +41,10 @@ TEST(StatusBar, YellowGroundWithBlackTopAndGreyLeftEdgesOnly) {
     Canvas bar(W, H);
     Compose(bar, 45);
     EXPECT_EQ(LightGrey, bar.At(0, 0));
-    for (int y = 0; y < H; ++y)
-        ASSERT_EQ(LightGrey, bar.At(0, y)) << y;
-    for (int x = 1; x < W; ++x) {
-        ASSERT_EQ(Black, bar.At(x, 0)) << x;
-        ASSERT_EQ(Yellow, bar.At(x, H - 1)) << x;
-    }
-    for (int y = 1; y < H; ++y)
-        ASSERT_EQ(Yellow, bar.At(W - 1, y)) << y;
+    ASSERT_TRUE(AllPixels(bar, LightGrey, {0, 0, 1, H})) << "left edge";
+    ASSERT_TRUE(AllPixels(bar, Black, {1, 0, W, 1})) << "top edge";
+    ASSERT_TRUE(AllPixels(bar, Yellow, {1, H - 1, W, H})) << "bottom row";
+    ASSERT_TRUE(AllPixels(bar, Yellow, {W - 1, 1, W, H})) << "right column";
 }
 
 TEST(StatusBar, BarEndFollowsThePercentage) {
@@ -75,9 +72,7 @@ TEST(StatusBar, HundredAndAboveDrawTheSameFullBar) {
     Compose(full, 100);
     Compose(over, 250);
     ExpectBarEndsAt(full, W - 32);
-    for (int y = 0; y < H; ++y)
-        for (int x = 40; x < W; ++x)
-            ASSERT_EQ(full.At(x, y), over.At(x, y)) << x << "," << y;
+    ASSERT_TRUE(SamePixels(full, over, {40, 0, W, H}));
 }
 
 TEST(StatusBar, BarIsFilledWithTheStatusPatternFromTheBufferOrigin) {
@@ -109,7 +104,7 @@ protected:
     void SetUp() override {
         // Colours the bar must ignore.
         CurrentHostColours() = {RGB(0, 128, 0), RGB(0, 0, 128), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))};
-        bar_ = host_.AddChild("Static", "", SS_CENTER, 105, 20, 30, W, H);
+        bar_ = host_.AddChild("Static", "", SS_CENTER, IDC_WAIT_PERCENT, 20, 30, W, H);
         ASSERT_NE(nullptr, bar_);
         Subclass(bar_, StatusBarProc);
     }
@@ -129,12 +124,8 @@ TEST_F(StatusBarOnScreen, PercentMessageStoresAndPaintsAllButTheRightmost30Colum
     Compose(expected, 45);
     Canvas shown(W, H);
     CaptureControl(bar_, shown);
-    for (int y = 0; y < H; ++y) {
-        for (int x = 0; x < W - 30; ++x)
-            ASSERT_EQ(expected.At(x, y), shown.At(x, y)) << x << "," << y;
-        for (int x = W - 30; x < W; ++x)
-            ASSERT_EQ(Blue, shown.At(x, y)) << x << "," << y;
-    }
+    ASSERT_TRUE(SamePixels(expected, shown, {0, 0, W - 30, H}));
+    ASSERT_TRUE(AllPixels(shown, Blue, {W - 30, 0, W, H}));
 }
 
 TEST_F(StatusBarOnScreen, TextIsReadAsADecimalNumber) {

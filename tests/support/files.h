@@ -1,5 +1,5 @@
-// A fresh folder under the temporary folder for one Windows test, removed with everything in
-// it afterwards, and the small file helpers the installation-step tests share.
+// The small file helpers the Windows tests and the harness share: whole-file reads and writes,
+// existence, listing and removal of a tree.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +42,12 @@ inline bool IsFolderPath(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A file, not a folder.
+inline bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Names in a folder, sorted, without "." and "..".
 inline std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
@@ -59,15 +65,17 @@ inline std::vector<std::string> ListFolder(const std::string& folder) {
     return names;
 }
 
-inline void RemoveTree(const std::string& path) {
+// Removes a file, or a folder with everything in it (read-only files too); true if it is gone.
+inline bool RemoveTree(const std::string& path) {
     if (IsFolderPath(path)) {
         for (const std::string& name : ListFolder(path))
             RemoveTree(path + "\\" + name);
         RemoveDirectoryA(path.c_str());
-        return;
+    } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
+    return !PathExists(path);
 }
 
 inline std::wstring Widen(const std::string& text) {
@@ -75,25 +83,3 @@ inline std::wstring Widen(const std::string& text) {
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH * 2);
     return wide;
 }
-
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const char* tag) : path_() {
-        static int counter = 0;
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        path_ = std::string(temp) + "ludra_" + tag + "_" + std::to_string(GetCurrentProcessId()) + "_" +
-                std::to_string(++counter);
-        RemoveTree(path_);
-        CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~ScratchFolder() { RemoveTree(path_); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
