@@ -1,9 +1,10 @@
 # Build settings every area shares: warnings, the Win32 definitions, the sanitizers of the native
 # build, and the include root that lets a target see only the areas it links.
 
-# Our own code only (GoogleTest keeps its own flags).
+# Strict warnings on our own code only (GoogleTest keeps its own flags): shadowed names, implicit
+# narrowing and non-literal format strings are errors in every preset.
 function(ludra_strict_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wformat=2 -Werror)
 endfunction()
 
 if(WIN32)

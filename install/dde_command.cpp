@@ -9,10 +9,11 @@
 namespace {
 constexpr const char* CreateGroupCommand = "[CreateGroup(\"Ludra 4.7\")]";
 constexpr const char* ShowGroupCommand = "[ShowGroup(\"Ludra 4.7\",1)]";
-constexpr const char* AddItemFormats[] = {
-    "[AddItem(%s\\ludra.exe,Ludra 4)]",
-    "[AddItem(%s\\ludra.chm,Help Ludra)]",
-    "[AddItem(%s\\manuale4.pdf,Manuale Ludra)]",
+// Each item is "<file>,<title>" under the installation folder.
+constexpr const char* GroupItems[] = {
+    "ludra.exe,Ludra 4",
+    "ludra.chm,Help Ludra",
+    "manuale4.pdf,Manuale Ludra",
 };
 
 int Fail(char* output, size_t outputSize) {
@@ -25,9 +26,9 @@ int Fail(char* output, size_t outputSize) {
 int BuildGroupCommands(const char* folder, char* output, size_t outputSize) {
     if (!CopyBounded(output, outputSize, CreateGroupCommand))
         return Fail(output, outputSize);
-    for (const char* format : AddItemFormats) {
+    for (const char* item : GroupItems) {
         char command[GroupCommandSize];
-        const int length = std::snprintf(command, sizeof command, format, folder);
+        const int length = std::snprintf(command, sizeof command, "[AddItem(%s\\%s)]", folder, item);
         if (length < 0 || static_cast<size_t>(length) >= sizeof command)
             return Fail(output, outputSize);
         if (!AppendBounded(output, outputSize, command))

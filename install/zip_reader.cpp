@@ -28,7 +28,7 @@ constexpr uint16_t MethodDeflated = 8;
 constexpr uint16_t Zip64Count = 0xFFFF;
 constexpr uint32_t Zip64Value = 0xFFFFFFFF;
 
-constexpr size_t OutputChunkSize = 64 * 1024;
+constexpr size_t OutputChunkSize = size_t{64} * 1024;
 constexpr int RawDeflateWindowBits = -15;
 
 uint16_t Read16(const unsigned char* p) {

@@ -46,8 +46,8 @@ struct MarkupState {
     std::vector<char> tagArg;      // length of the markup + 1
     std::vector<char> scratchText; // same length, work copy for @CA
 
-    MarkupState(HINSTANCE instance, const DRAWITEMSTRUCT* item, const ColumnTable* columns, double scale,
-                size_t textLength);
+    MarkupState(HINSTANCE moduleInstance, const DRAWITEMSTRUCT* drawItem, const ColumnTable* columnTable,
+                double scaleFactor, size_t textLength);
     MarkupState(const MarkupState&) = delete;
     MarkupState& operator=(const MarkupState&) = delete;
 

@@ -44,14 +44,15 @@ void FrameWith(HDC dc, const RECT& rect, COLORREF colour) {
 
 } // namespace
 
-MarkupState::MarkupState(HINSTANCE instance, const DRAWITEMSTRUCT* item, const ColumnTable* columns, double scale,
-                         size_t textLength)
-    : instance(instance), item(item), dc(item->hDC), columns(columns), scale(scale),
-      selected((item->itemState & ODS_SELECTED) != 0), itemLeft(item->rcItem.left), cursorX(0), columnStart(0),
-      columnWidth(0), cellGap(ScaleInt(5, scale)), thinStep(ScaleInt(1, scale)), wideStep(ScaleInt(10, scale)),
-      penColour(RGB(0, 0, 0)), drawFlags(0), savedFont(nullptr), barColour(RGB(0, 0, 0)), barSegments(0),
-      evenRowColour(InitialRowColour), oddRowColour(InitialRowColour), evenRowPattern(), oddRowPattern(),
-      endOfItem(false), tagName(), tagArg(textLength + 1, '\0'), scratchText(textLength + 1, '\0') {}
+MarkupState::MarkupState(HINSTANCE moduleInstance, const DRAWITEMSTRUCT* drawItem, const ColumnTable* columnTable,
+                         double scaleFactor, size_t textLength)
+    : instance(moduleInstance), item(drawItem), dc(drawItem->hDC), columns(columnTable), scale(scaleFactor),
+      selected((drawItem->itemState & ODS_SELECTED) != 0), itemLeft(drawItem->rcItem.left), cursorX(0), columnStart(0),
+      columnWidth(0), cellGap(ScaleInt(5, scaleFactor)), thinStep(ScaleInt(1, scaleFactor)),
+      wideStep(ScaleInt(10, scaleFactor)), penColour(RGB(0, 0, 0)), drawFlags(0), savedFont(nullptr),
+      barColour(RGB(0, 0, 0)), barSegments(0), evenRowColour(InitialRowColour), oddRowColour(InitialRowColour),
+      evenRowPattern(), oddRowPattern(), endOfItem(false), tagName(), tagArg(textLength + 1, '\0'),
+      scratchText(textLength + 1, '\0') {}
 
 void RenderMarkup(HINSTANCE instance, const DRAWITEMSTRUCT* drawItem, const char* text, const ColumnTable* columns,
                   double scale) {

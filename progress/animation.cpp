@@ -46,9 +46,10 @@ UINT ParseDelay(const char* text) {
     return delay;
 }
 
-int ReadEntryValue(const char* format, const char* entry, char* out, size_t outSize) {
+// The value of the tag `prefix` followed by the entry name (an entry's @IMG, @NEV or @TIM).
+int ReadEntryValue(const char* prefix, const char* entry, char* out, size_t outSize) {
     char tag[EntryTagSize];
-    snprintf(tag, sizeof tag, format, entry);
+    snprintf(tag, sizeof tag, "%s%s", prefix, entry);
     return GetTagValue(AnimationSpec.data(), tag, out, outSize);
 }
 
@@ -56,7 +57,7 @@ int ReadEntryValue(const char* format, const char* entry, char* out, size_t outS
 int ReadCurrentFrame(char* name, size_t nameSize) {
     char current[EntrySize];
     return GetTagValue(AnimationSpec.data(), "@CEV", current, sizeof current) &&
-           ReadEntryValue("@IMG%s", current, name, nameSize);
+           ReadEntryValue("@IMG", current, name, nameSize);
 }
 
 LRESULT OnAnimationStep(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -66,9 +67,8 @@ LRESULT OnAnimationStep(HWND window, WPARAM wParam, LPARAM lParam) {
     char next[EntrySize];
     char delay[EntrySize];
     if (!GetTagValue(AnimationSpec.data(), "@CEV", current, sizeof current) ||
-        !ReadEntryValue("@IMG%s", current, name, sizeof name) ||
-        !ReadEntryValue("@NEV%s", current, next, sizeof next) ||
-        !ReadEntryValue("@TIM%s", current, delay, sizeof delay))
+        !ReadEntryValue("@IMG", current, name, sizeof name) || !ReadEntryValue("@NEV", current, next, sizeof next) ||
+        !ReadEntryValue("@TIM", current, delay, sizeof delay))
         return CallStaticClassProc(window, WM_TIMER, wParam, lParam);
     DrawAnimationFrame(window, name);
     SetTagValue(AnimationSpec.data(), AnimationSpec.size(), "@CEV", next);

@@ -10,6 +10,7 @@ packages=(
     wine64 wine fonts-wine
     xvfb xauth x11-apps imagemagick
     googletest
+    clang-format clang-tidy
     zip unzip curl
     python3-pil fonts-dejavu-core
 )

@@ -19,6 +19,10 @@ for preset in native mingw-x86_64 mingw-i686; do
     cmake --build --preset "$preset" -j"$jobs"
 done
 
+# clang-format and clang-tidy (over the native build's compile_commands.json); the warnings are the builds' own.
+echo "== static checks"
+bash tools/static-checks.sh build/native || status=1
+
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --test-dir build/native --output-on-failure -j"$jobs" || status=1
 

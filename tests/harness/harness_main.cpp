@@ -123,14 +123,15 @@ class StallProbe {
 public:
     explicit StallProbe(HWND window) : window_(window), thread_([this] { Run(); }) {}
     ~StallProbe() { Stop(); }
-    double LongestMs() const { return longestUs_ / 1000.0; }
+    double LongestMs() const { return static_cast<double>(longestUs_.load()) / 1000.0; }
     int Probes() const { return probes_; }
     // The answer time that this share of the probes did not exceed (after the probe has stopped).
     double PercentileMs(double share) {
         if (samplesUs_.empty())
             return 0;
         std::sort(samplesUs_.begin(), samplesUs_.end());
-        return samplesUs_[static_cast<size_t>(share * (samplesUs_.size() - 1))] / 1000.0;
+        const auto last = static_cast<double>(samplesUs_.size() - 1);
+        return static_cast<double>(samplesUs_[static_cast<size_t>(share * last)]) / 1000.0;
     }
     void Stop() {
         stopping_ = true;
@@ -211,7 +212,8 @@ int RunBench() {
     }
     if (!box)
         return 1;
-    std::printf("install_ms=%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
+    std::printf("install_ms=%.1f\n",
+                static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart));
     std::printf("longest_stall_ms=%.1f\nmedian_stall_ms=%.2f\np99_stall_ms=%.2f\nstall_probes=%d\n", longestStallMs,
                 medianStallMs, p99StallMs, probes);
     std::printf("message=%s\n", OneLine(MessageBoxText(box)).c_str());

@@ -251,6 +251,24 @@ TEST(ZipEntryPath, SafeNameTooLongForTheBufferIsReportedNotCut) {
     RelativePath(std::string(300, 'a') + "/../x", ZipPathStatus::Unsafe, 10);
 }
 
+// One random change to a non-empty archive: a byte, a bit, a boundary value, a cut or a copied run.
+void MutateOnce(std::string& data, std::mt19937& random) {
+    static constexpr uint32_t Interesting[] = {0, 1, 0x7F, 0xFF, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF};
+    const size_t at = random() % data.size();
+    switch (random() % 5) {
+    case 0: data[at] = static_cast<char>(random()); break;
+    case 1: data[at] = static_cast<char>(data[at] ^ (1 << (random() % 8))); break;
+    case 2: {
+        const uint32_t value = Interesting[random() % 8];
+        for (size_t i = 0; i < 4 && at + i < data.size(); ++i)
+            data[at + i] = static_cast<char>(value >> (8 * i));
+        break;
+    }
+    case 3: data.resize(at); break;
+    default: data.insert(at, data.substr(random() % data.size(), random() % 64)); break;
+    }
+}
+
 // Random damage to valid archives, for a bounded time and with a fixed seed: every outcome is
 // a status, never a read outside the data (the sanitizers watch), and never more output than
 // the entry declares.
@@ -268,26 +286,12 @@ TEST(ZipReaderFuzz, RandomDamageNeverReadsOutsideTheArchive) {
     };
     std::mt19937 random(47);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
-    const uint32_t interesting[] = {0, 1, 0x7F, 0xFF, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF};
     long runs = 0;
     for (; runs < 2000000 && std::chrono::steady_clock::now() < deadline; ++runs) {
         std::string data = seeds[random() % 2];
         const int mutations = 1 + static_cast<int>(random() % 6);
-        for (int m = 0; m < mutations && !data.empty(); ++m) {
-            const size_t at = random() % data.size();
-            switch (random() % 5) {
-            case 0: data[at] = static_cast<char>(random()); break;
-            case 1: data[at] = static_cast<char>(data[at] ^ (1 << (random() % 8))); break;
-            case 2: {
-                const uint32_t value = interesting[random() % 8];
-                for (size_t i = 0; i < 4 && at + i < data.size(); ++i)
-                    data[at + i] = static_cast<char>(value >> (8 * i));
-                break;
-            }
-            case 3: data.resize(at); break;
-            default: data.insert(at, data.substr(random() % data.size(), random() % 64)); break;
-            }
-        }
+        for (int m = 0; m < mutations && !data.empty(); ++m)
+            MutateOnce(data, random);
         std::vector<ZipEntry> entries;
         if (ReadAll(data, entries) != ZipStatus::Ok)
             continue;

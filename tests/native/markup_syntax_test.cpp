@@ -136,7 +136,7 @@ TEST(MarkupWalk, RandomTextsAreWalkedToTheEnd) {
     std::mt19937 random(7);
     for (int round = 0; round < 2000; ++round) {
         std::string text;
-        const int length = random() % 300;
+        const int length = static_cast<int>(random() % 300);
         for (int i = 0; i < length; ++i) {
             const char bytes[] = {'@', '\x82', '\x83', '\x86', 'A', ',', ' '};
             text += bytes[random() % sizeof bytes];

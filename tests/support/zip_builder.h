@@ -47,47 +47,11 @@ public:
         std::vector<uint32_t> offsets;
         for (const Item& item : items_) {
             offsets.push_back(static_cast<uint32_t>(out.size()));
-            Put32(out, 0x04034b50);
-            Put16(out, 20);
-            Put16(out, item.flags);
-            Put16(out, item.method);
-            Put32(out, 0); // time and date
-            Put32(out, item.descriptor ? 0 : item.crc);
-            Put32(out, item.descriptor ? 0 : static_cast<uint32_t>(item.data.size()));
-            Put32(out, item.descriptor ? 0 : item.size);
-            Put16(out, static_cast<uint16_t>(item.name.size()));
-            Put16(out, 0);
-            out += item.name;
-            out += item.data;
-            if (item.descriptor) {
-                if (item.descriptorSignature)
-                    Put32(out, 0x08074b50);
-                Put32(out, item.crc);
-                Put32(out, static_cast<uint32_t>(item.data.size()));
-                Put32(out, item.size);
-            }
+            PutLocalEntry(out, item);
         }
         const uint32_t directoryOffset = static_cast<uint32_t>(out.size());
-        for (size_t i = 0; i < items_.size(); ++i) {
-            const Item& item = items_[i];
-            Put32(out, 0x02014b50);
-            Put16(out, 20);
-            Put16(out, 20);
-            Put16(out, item.flags);
-            Put16(out, item.method);
-            Put32(out, 0);
-            Put32(out, item.crc);
-            Put32(out, static_cast<uint32_t>(item.data.size()));
-            Put32(out, item.size);
-            Put16(out, static_cast<uint16_t>(item.name.size()));
-            Put16(out, 0); // extra
-            Put16(out, 0); // comment
-            Put16(out, 0); // disk
-            Put16(out, 0); // internal attributes
-            Put32(out, 0); // external attributes
-            Put32(out, offsets[i]);
-            out += item.name;
-        }
+        for (size_t i = 0; i < items_.size(); ++i)
+            PutCentralEntry(out, items_[i], offsets[i]);
         const uint32_t directorySize = static_cast<uint32_t>(out.size()) - directoryOffset;
         Put32(out, 0x06054b50);
         Put16(out, 0);
@@ -134,6 +98,49 @@ private:
     static void Put32(std::string& out, uint32_t value) {
         Put16(out, static_cast<uint16_t>(value & 0xFFFF));
         Put16(out, static_cast<uint16_t>(value >> 16));
+    }
+
+    // Local header, name and data, then the descriptor when the entry has one.
+    static void PutLocalEntry(std::string& out, const Item& item) {
+        Put32(out, 0x04034b50);
+        Put16(out, 20);
+        Put16(out, item.flags);
+        Put16(out, item.method);
+        Put32(out, 0); // time and date
+        Put32(out, item.descriptor ? 0 : item.crc);
+        Put32(out, item.descriptor ? 0 : static_cast<uint32_t>(item.data.size()));
+        Put32(out, item.descriptor ? 0 : item.size);
+        Put16(out, static_cast<uint16_t>(item.name.size()));
+        Put16(out, 0);
+        out += item.name;
+        out += item.data;
+        if (item.descriptor) {
+            if (item.descriptorSignature)
+                Put32(out, 0x08074b50);
+            Put32(out, item.crc);
+            Put32(out, static_cast<uint32_t>(item.data.size()));
+            Put32(out, item.size);
+        }
+    }
+
+    static void PutCentralEntry(std::string& out, const Item& item, uint32_t localOffset) {
+        Put32(out, 0x02014b50);
+        Put16(out, 20);
+        Put16(out, 20);
+        Put16(out, item.flags);
+        Put16(out, item.method);
+        Put32(out, 0);
+        Put32(out, item.crc);
+        Put32(out, static_cast<uint32_t>(item.data.size()));
+        Put32(out, item.size);
+        Put16(out, static_cast<uint16_t>(item.name.size()));
+        Put16(out, 0); // extra
+        Put16(out, 0); // comment
+        Put16(out, 0); // disk
+        Put16(out, 0); // internal attributes
+        Put32(out, 0); // external attributes
+        Put32(out, localOffset);
+        out += item.name;
     }
 
     std::vector<Item> items_;
