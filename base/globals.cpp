@@ -6,7 +6,6 @@ std::array<char, AppCaptionSize> AppCaption = {};
 HWND SplashWindow = nullptr;
 std::array<HBRUSH, SolidBrushCount> SolidBrushes = {};
 
-
 void CreateSolidBrushes() {
     for (int i = 0; i < SolidBrushCount; ++i)
         SolidBrushes[i] = CreateSolidBrush(SolidBrushColours[i]);

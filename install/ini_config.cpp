@@ -21,7 +21,6 @@ constexpr const char* ConfiguringText = "Configurazione LUDRA.INI in corso...";
 constexpr const char* EntryStatusFormat = "Sezione:  %s     KEY:  %s";
 constexpr int CancelledMask = 0xFFFF;
 
-
 bool FindHeader(std::FILE* file, const char* header, char* line) {
     while (ReadInfLine(file, line, InfLineSize)) {
         if (std::strstr(line, header))

@@ -103,7 +103,7 @@ bool ParseHex(const char* text, unsigned long long* value) {
 MarkupTag FindMarkupTag(const char* name) {
     for (const TagWord& entry : TagWords) {
         const bool match = entry.match == Match::Prefix ? std::strncmp(name, entry.word, std::strlen(entry.word)) == 0
-                                        : std::strcmp(name, entry.word) == 0;
+                                                        : std::strcmp(name, entry.word) == 0;
         if (match)
             return entry.tag;
     }
