@@ -8,10 +8,6 @@
 set -u
 [ "${LUDRA_NO_32BIT:-0}" = "1" ] && exit 1
 
-dir=$(mktemp -d "${TMPDIR:-/tmp}/ludra-probe32.XXXXXX") || exit 1
-trap 'rm -rf "$dir"' EXIT
-probe="$dir/exit0"
-
 # ELF header (52 bytes): 32-bit, little-endian, executable, i386, entry 0x08048054,
 # program headers at 52, one of 32 bytes.
 header='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
@@ -21,17 +17,15 @@ header+='\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x0
 segment='\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
 segment+='\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
 code='\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80'
-printf "$header$segment$code" >"$probe" || exit 1
-chmod +x "$probe" || exit 1
-
-# A folder mounted noexec would refuse any program; that says nothing about the kernel,
-# so the probe is tried from the working folder as well.
-"$probe" >/dev/null 2>&1 </dev/null && exit 0
-if [ -w . ]; then
-    local_probe="./.ludra-probe32.$$"
-    cp "$probe" "$local_probe" 2>/dev/null && chmod +x "$local_probe" && "$local_probe" >/dev/null 2>&1 </dev/null
+# A folder mounted noexec (or not writable) refuses any program, which says nothing about the
+# kernel: the probe is tried from each candidate folder until one runs it.
+for folder in "${TMPDIR:-/tmp}" /tmp /dev/shm "$PWD"; do
+    dir=$(mktemp -d "$folder/ludra-probe32.XXXXXX" 2>/dev/null) || continue
+    probe="$dir/exit0"
+    printf "$header$segment$code" >"$probe" 2>/dev/null && chmod +x "$probe" 2>/dev/null &&
+        { "$probe" >/dev/null 2>&1 </dev/null; } 2>/dev/null
     rc=$?
-    rm -f "$local_probe"
+    rm -rf "$dir"
     [ $rc -eq 0 ] && exit 0
-fi
+done
 exit 1
