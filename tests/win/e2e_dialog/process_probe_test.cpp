@@ -18,6 +18,8 @@ constexpr int BrushesMade = 7;
 constexpr int PensMade = 3;
 // The program keeps its shared solid brushes for its whole life.
 constexpr int ProgramSharedBrushes = 13;
+// Far more than the program holds with its setup dialog open.
+constexpr int ManyObjectsHere = 1000;
 constexpr SIZE_T CommittedBytes = 32u * 1024u * 1024u;
 constexpr SIZE_T PageBytes = 4096;
 
@@ -47,13 +49,18 @@ TEST(ProcessProbes, GdiCountReadsAnotherProcess) {
     Program program;
     ASSERT_TRUE(program.Start(LDSETUP_EXE));
     ASSERT_NE(nullptr, WaitForDialogWithControl(program.Id(), IDC_FOLDER)) << "the setup dialog did not open";
+    // Many more objects here than the program holds: a count read from the wrong process shows them.
+    std::vector<HBRUSH> here;
+    for (int i = 0; i < ManyObjectsHere; ++i)
+        here.push_back(CreateSolidBrush(RGB(i % 256, 7, 9)));
     const int objects = CountGdiObjects(program.Handle(), program.Id());
-    EXPECT_GE(objects, ProgramSharedBrushes);
-    // The program's objects are its own: making some here does not change its count.
-    HBRUSH extra = CreateSolidBrush(RGB(1, 2, 3));
-    EXPECT_EQ(objects, CountGdiObjects(program.Handle(), program.Id()));
-    DeleteObject(extra);
+    const int own = OwnGdiObjects();
+    for (HBRUSH brush : here)
+        DeleteObject(brush);
     program.Kill();
+    EXPECT_GE(objects, ProgramSharedBrushes);
+    EXPECT_LT(objects, ManyObjectsHere);
+    EXPECT_GE(own, ManyObjectsHere);
 }
 
 TEST(ProcessProbes, PrivateBytesGrowWithCommittedMemory) {
