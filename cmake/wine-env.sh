@@ -13,8 +13,8 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # A private home: the prefix's Desktop would otherwise be a link to the user's own.
 export HOME="$LUDRA_BUILD_DIR/winehome"
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
-# The programs are static and need no WINEPATH; one naming a folder of 64-bit DLLs would make
-# every 32-bit program fail at start (c0000135, kernel32.dll not loaded).
+# The programs are static and need no WINEPATH; one naming a folder of 64-bit DLLs can make
+# a 32-bit program fail at start (c0000135, kernel32.dll not loaded).
 unset WINEPATH
 
 ludra_lock="$LUDRA_BUILD_DIR/.wine.lock"
