@@ -13,8 +13,12 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # A private home: the prefix's Desktop would otherwise be a link to the user's own.
 export HOME="$LUDRA_BUILD_DIR/winehome"
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
+# The programs are static and need no WINEPATH; one naming a folder of 64-bit DLLs can make
+# a 32-bit program fail at start (c0000135, kernel32.dll not loaded).
+unset WINEPATH
 
 ludra_lock="$LUDRA_BUILD_DIR/.wine.lock"
+ludra_tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../tools" && pwd)"
 
 # Starts the build's Xvfb (1024x768x24 unless LUDRA_SCREEN says otherwise) unless it runs.
 ludra_start_xvfb() {
@@ -67,6 +71,13 @@ ludra_install_fonts() {
 }
 
 ludra_boot_prefix() {
+    # 32-bit programs need the prefix's syswow64, which only a boot with wine32 installed fills:
+    # a prefix booted before wine32 came is booted again.
+    if [ -f "$WINEPREFIX/.ludra-ready" ] && [ -x /usr/lib/wine/wine ] &&
+        [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && bash "$ludra_tools/runs-32bit.sh"; then
+        "$WINESERVER64" -k >/dev/null 2>&1 </dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
     ludra_install_fonts
     [ -f "$WINEPREFIX/.ludra-ready" ] && return 0
     mkdir -p "$HOME"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs one Windows executable under wine64 for ctest: build-local prefix, Xvfb display.
+# Runs one Windows executable under wine64 for ctest (a 32-bit one goes to Wine's 32-bit loader,
+# which needs no WINEPATH: the programs are static): build-local prefix, Xvfb display.
 # usage: wine-run.sh BUILD_DIR program.exe [arguments...]
 set -u
 LUDRA_BUILD_DIR=$1

@@ -154,3 +154,34 @@ unpacking, which `unzip` does natively.
 open("docs/performance.md", "w").write(out)
 print(out)
 PY
+
+# ---- Size of the program as shipped: the stripped release builds, appended to the report ----
+echo "== size of the release builds (stripped)"
+sizes=()
+for preset in mingw-i686-release mingw-x86_64-release; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target ldsetup -j"$(nproc)" >/dev/null
+    exe="build/$preset/ldsetup.exe"
+    if bash tools/check-release.sh "$exe" >"$bench/$preset.check" 2>&1; then
+        checked="stripped, all $(grep -o 'all [0-9]* resources' "$bench/$preset.check" | cut -d' ' -f2) resources"
+    else
+        checked="check failed: $(grep '^FAIL' "$bench/$preset.check" | head -1)"
+    fi
+    sizes+=("$preset" "$(stat -c %s "$exe")" "$checked")
+done
+python3 - "${sizes[@]}" <<'PY'
+import sys
+a = sys.argv[1:]
+rows = [(a[i], int(a[i + 1]), a[i + 2]) for i in range(0, len(a), 3)]
+budget = 1_900_000
+lines = ["", "## Size of the shipped program", "",
+         "`ldsetup.exe` of the release presets (MinSizeRel, linked statically and stripped), checked by",
+         "`tools/check-release.sh` against the resources of `resources/ldsetup.rc`. The i686 build is the",
+         f"one that ships; its budget is {budget:,} bytes.", "",
+         "| build | bytes | MiB | check |", "|---|---|---|---|"]
+for preset, size, checked in rows:
+    lines.append(f"| `{preset}` | {size:,} | {size / 1048576:.2f} | {checked} |")
+with open("docs/performance.md", "a") as out:
+    out.write("\n".join(lines) + "\n")
+print("\n".join(lines))
+PY

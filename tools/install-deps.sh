@@ -31,7 +31,23 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# 32-bit Wine cannot run on this kernel and would make /usr/bin/wine pick it.
-if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok installed"; then
-    echo "warning: wine32 is installed; the tests call /usr/lib/wine/wine64 directly" >&2
+# 32-bit Wine, only where the kernel runs 32-bit code (a tiny 32-bit program is run to find out).
+# Elsewhere wine32 must stay away: /usr/bin/wine would pick it and fail.
+if bash "$(dirname "$0")/runs-32bit.sh"; then
+    if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+        echo "this machine runs 32-bit code: installing wine32:i386"
+        export DEBIAN_FRONTEND=noninteractive
+        sudo_cmd=()
+        [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            "${sudo_cmd[@]}" dpkg --add-architecture i386
+        fi
+        "${sudo_cmd[@]}" apt-get update -qq
+        # The same Wine version as wine64, so nothing installed is replaced.
+        version=$(dpkg-query -W -f='${Version}' wine64)
+        "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "wine32:i386=$version" >/dev/null
+    fi
+elif dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok installed"; then
+    echo "warning: wine32 is installed but this kernel cannot run 32-bit code;" \
+        "the tests call /usr/lib/wine/wine64 directly" >&2
 fi

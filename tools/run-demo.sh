@@ -10,15 +10,23 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash tools/install-deps.sh
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build --preset mingw-x86_64 --target ldsetup ldharness -j"$(nproc)" >/dev/null
+# The shipped i686 program where this machine runs 32-bit code, else the x86_64 one.
+if bash tools/runs-32bit.sh; then
+    build=mingw-i686
+    echo "running the i686 build (the shipped 32-bit program) under Wine's 32-bit loader"
+else
+    build=mingw-x86_64
+    echo "32-bit code cannot run on this machine: running the x86_64 build instead of the shipped i686 one"
+fi
+cmake --preset "$build" >/dev/null
+cmake --build --preset "$build" --target ldsetup ldharness -j"$(nproc)" >/dev/null
 
 demo="$root/build/demo"
 mkdir -p "$demo/www/Ludra47"
 # A package of the real size served at 8 MB/s, so the wait dialog is on screen for a few seconds.
 python3 tools/make_demo_package.py "$demo/www/Ludra47/LD46DEMO.zip" --size 39057124
 
-# The x86_64 build downloads from http://127.0.0.1:18047/Ludra47/LD46DEMO.zip.
+# Both test builds download from http://127.0.0.1:18047/Ludra47/LD46DEMO.zip.
 python3 tools/package_server.py "$demo/www" 18047 --rate 8000000 >"$demo/http.log" 2>&1 &
 server=$!
 
@@ -39,7 +47,7 @@ if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--unattended" ]; then
     export LUDRA_DISPLAY="$DISPLAY"
     ludra_wine_ready
     echo "ldsetup.exe is running on $DISPLAY (the demo package is served on 127.0.0.1:18047)"
-    "$WINE64" "$root/build/mingw-x86_64/ldsetup.exe" </dev/null
+    "$WINE64" "$root/build/$build/ldsetup.exe" </dev/null
     echo "ldsetup.exe ended with exit code $?"
     exit 0
 fi
@@ -51,7 +59,7 @@ rm -rf "$shots"
 mkdir -p "$shots"
 winshots="Z:${shots//\//\\}"
 set +e
-"$WINE64" "$root/build/mingw-x86_64/tests/harness/ldharness.exe" demo "$winshots" </dev/null 2>/dev/null
+"$WINE64" "$root/build/$build/tests/harness/ldharness.exe" demo "$winshots" </dev/null 2>/dev/null
 rc=$?
 set -e
 echo "== on disk after the installation:"

@@ -2,6 +2,7 @@
 #include "harness.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <cstdio>
@@ -235,7 +236,8 @@ void GetEditSelection(HWND edit, DWORD* start, DWORD* end) {
 }
 
 namespace {
-// One entry of the GDI handle table (the layout of 64-bit Windows, which Wine follows).
+// One entry of the GDI handle table. Wine gives it the layout of 64-bit Windows in 32-bit
+// processes too (the table is shared with the process's 64-bit side), so one layout serves both.
 struct GdiHandleEntry {
     ULONGLONG object;
     USHORT processId;
@@ -247,27 +249,98 @@ struct GdiHandleEntry {
 };
 static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entries are 24 bytes");
 constexpr size_t GdiHandleCount = 0x10000;
-constexpr size_t PebGdiTableOffset = 0xF8;
+// Where a PEB keeps the table's address: the 64-bit PEB and, on Windows, the 32-bit one.
+constexpr size_t Peb64GdiTableOffset = 0xF8;
+constexpr size_t Peb32GdiTableOffset = 0x94;
+constexpr size_t PebGdiTableOffset = sizeof(void*) == 8 ? Peb64GdiTableOffset : Peb32GdiTableOffset;
+// A 32-bit process on a 64-bit system also has a 64-bit TEB and PEB: the 32-bit TEB gives the
+// distance to the 64-bit TEB, which points to the 64-bit PEB.
+constexpr size_t Teb32WowTebOffset = 0xFDC;
+constexpr size_t Teb64PebOffset = 0x60;
+constexpr int ThreadBasicInformationClass = 0;
+
+// THREAD_BASIC_INFORMATION, which the MinGW headers do not declare.
+struct ThreadBasics {
+    NTSTATUS exitStatus;
+    void* tebBaseAddress;
+    CLIENT_ID clientId;
+    ULONG_PTR affinityMask;
+    LONG priority;
+    LONG basePriority;
+};
 
 using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-} // namespace
+using QueryThread = NTSTATUS(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
 
-int CountGdiObjects(HANDLE process, DWORD processId) {
-    auto query = reinterpret_cast<QueryProcess>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+FARPROC NtdllFunction(const char* name) {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), name);
+}
+
+// Reads a value of type T at an address of the process; false if it cannot be read.
+template <typename T> bool ReadRemote(HANDLE process, ULONGLONG address, T* value) {
+    if (address == 0 || address > static_cast<ULONGLONG>(static_cast<ULONG_PTR>(-1)))
+        return false;
+    SIZE_T read = 0;
+    return ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<ULONG_PTR>(address)), value, sizeof(T),
+                             &read) &&
+           read == sizeof(T);
+}
+
+// The TEB of one of the process's threads; 0 if none can be queried.
+ULONGLONG AnyThreadTeb(DWORD processId) {
+    auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(NtdllFunction("NtQueryInformationThread")));
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (!query || snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    ULONGLONG teb = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more && !teb; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != processId)
+            continue;
+        if (HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
+            ThreadBasics basics = {};
+            if (query(thread, ThreadBasicInformationClass, &basics, sizeof basics, nullptr) == 0)
+                teb = reinterpret_cast<ULONG_PTR>(basics.tebBaseAddress);
+            CloseHandle(thread);
+        }
+    }
+    CloseHandle(snapshot);
+    return teb;
+}
+
+// The address of the process's GDI handle table in its memory; 0 if it cannot be found.
+ULONGLONG GdiTableAddress(HANDLE process, DWORD processId) {
+    auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(NtdllFunction("NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic = {};
     ULONG length = 0;
     if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0)
-        return -1;
-    ULONGLONG table = 0;
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process,
-                           static_cast<const char*>(static_cast<void*>(basic.PebBaseAddress)) + PebGdiTableOffset,
-                           &table, sizeof table, &read) ||
-        !table)
-        return -1;
+        return 0;
+    ULONG_PTR table = 0;
+    if (ReadRemote(process, reinterpret_cast<ULONG_PTR>(basic.PebBaseAddress) + PebGdiTableOffset, &table) && table)
+        return table;
+    if (sizeof(void*) == 8)
+        return 0;
+    // A 32-bit process under Wine: the address is only in its 64-bit PEB.
+    const ULONGLONG teb32 = AnyThreadTeb(processId);
+    LONG wowTebOffset = 0;
+    ULONGLONG peb64 = 0;
+    ULONGLONG table64 = 0;
+    if (!ReadRemote(process, teb32 + Teb32WowTebOffset, &wowTebOffset) || wowTebOffset == 0 ||
+        !ReadRemote(process, teb32 + static_cast<ULONGLONG>(static_cast<LONGLONG>(wowTebOffset)) + Teb64PebOffset,
+                    &peb64) ||
+        !ReadRemote(process, peb64 + Peb64GdiTableOffset, &table64))
+        return 0;
+    return table64;
+}
+} // namespace
+
+int CountGdiObjects(HANDLE process, DWORD processId) {
     std::vector<GdiHandleEntry> entries(GdiHandleCount);
-    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+    const ULONGLONG table = GdiTableAddress(process, processId);
+    SIZE_T read = 0;
+    if (table == 0 || table > static_cast<ULONGLONG>(static_cast<ULONG_PTR>(-1)) ||
+        !ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<ULONG_PTR>(table)), entries.data(),
                            entries.size() * sizeof(GdiHandleEntry), &read))
         return -1;
     // Windows shares one table among processes; Wine's is the process's own and leaves the owner 0.

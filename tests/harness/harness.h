@@ -71,8 +71,9 @@ void GetEditSelection(HWND edit, DWORD* start, DWORD* end);
 // Waits until the predicate holds, polling every 20 ms; false on time-out.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = DefaultTimeoutMs);
 
-// GDI objects of a process, read from its handle table (the PEB's GdiSharedHandleTable), since
-// Wine does not implement GetGuiResources; -1 if the table cannot be read. Works across processes.
+// GDI objects of a process, read from its handle table (the PEB's GdiSharedHandleTable; for a
+// 32-bit process under Wine, the PEB of its 64-bit side), since Wine does not implement
+// GetGuiResources; -1 if the table cannot be read. Works across processes of the harness's bitness.
 int CountGdiObjects(HANDLE process, DWORD processId);
 // The process's private committed bytes (PagefileUsage: Wine leaves PrivateUsage at 0).
 SIZE_T PrivateBytes(HANDLE process);
