@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "harness.h"
 #include "http_server.h"
@@ -26,6 +27,8 @@ namespace {
 using namespace harness;
 
 constexpr const char* Folder = "C:\\LUDRA";
+// Where the program is started for a folder typed without a drive.
+constexpr const char* StartFolder = "C:\\LUDRA_CWD";
 constexpr const char* DownloadFailedText = "Attenzione! Connessione Internet non disponibile, download fallito.";
 constexpr const char* IncompleteText = "Attenzione! L'installazione non e' stata completata correttamente.";
 constexpr const char* DoneText =
@@ -67,6 +70,32 @@ std::string DesktopShortcut() {
     return std::string(desktop) + "\\LUDRA4.LNK";
 }
 
+// The program and working folder a shortcut file names; empty when it cannot be read.
+std::pair<std::string, std::string> ShortcutTarget(const std::string& path) {
+    std::pair<std::string, std::string> target;
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         reinterpret_cast<void**>(&link)) == S_OK) {
+        IPersistFile* file = nullptr;
+        wchar_t widePath[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+        if (link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)) == S_OK) {
+            char text[MAX_PATH] = {};
+            if (file->Load(widePath, STGM_READ) == S_OK) {
+                link->GetPath(text, sizeof text, nullptr, 0);
+                target.first = text;
+                link->GetWorkingDirectory(text, sizeof text);
+                target.second = text;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
 bool HiresScreen() {
     return GetSystemMetrics(SM_CXSCREEN) >= 1024 && GetSystemMetrics(SM_CYSCREEN) >= 768;
 }
@@ -94,6 +123,7 @@ protected:
         progman_.Stop();
         http_.Stop();
         RemoveTree("C:\\LUDRA");
+        RemoveTree(StartFolder);
         DeleteFileA(DesktopShortcut().c_str());
     }
 
@@ -214,6 +244,59 @@ TEST_F(Installation, CompleteInstallationFromConfirmToProgramGroup) {
     EXPECT_EQ(1, progman_.Executes());
     RecordProperty("screen", HiresScreen() ? "1024x768" : "800x600");
     std::printf("installed on a %dx%d screen\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+// A folder typed without a drive, with a blank after it: installed in full under the folder
+// the program was started in, and every later step names that folder in full.
+TEST_F(Installation, RelativeFolderWithTrailingBlankIsInstalledUnderItsFullPath) {
+    ASSERT_TRUE(RemoveTree(StartFolder));
+    ASSERT_TRUE(CreateDirectoryA(StartFolder, nullptr));
+    const std::string full = std::string(StartFolder) + "\\LUDRA_REL";
+    Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});
+    ASSERT_TRUE(program_.Start(LDSETUP_EXE, StartFolder));
+    HWND dialog = WaitForDialogWithControl(program_.Id(), IDC_FOLDER);
+    ASSERT_NE(nullptr, dialog);
+    SetControlText(dialog, IDC_FOLDER, "LUDRA_REL ");
+    PressButton(dialog, IDOK);
+    EXPECT_EQ(DoneText, NextMessage());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+
+    for (const char* file : {"LUDRA.EXE", "SETUP.INF", "DATI\\ARCHIVI\\clienti.csv", "DOC\\LEGGIMI.TXT"})
+        EXPECT_EQ(DemoFile(file), ReadWholeFile(full + "\\" + file)) << file;
+    EXPECT_FALSE(FileExists(full + "\\LD46DEMO.zip"));
+    EXPECT_FALSE(FolderExists(full + "\\LUDRA_REL"));
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((std::string(StartFolder) + "\\*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    std::string names;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            names += std::string("[") + found.cFileName + "]";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_EQ("[LUDRA_REL]", names) << "the one folder, named without the blank";
+    char value[256] = {};
+    GetPrivateProfileStringA("GENERALE", "Azienda", "(none)", value, sizeof value, (full + "\\LUDRA.INI").c_str());
+    EXPECT_STREQ("Demo S.r.l.", value);
+
+    const std::pair<std::string, std::string> shortcut = ShortcutTarget(DesktopShortcut());
+    EXPECT_EQ(full + "\\LUDRA.EXE", shortcut.first);
+    EXPECT_EQ(full, shortcut.second);
+    ASSERT_TRUE(WaitUntil([&] { return progman_.Executes() > 0; }, 5000));
+    EXPECT_EQ("[CreateGroup(\"Ludra 4.7\")]"
+              "[AddItem(" +
+                  full +
+                  "\\ludra.exe,Ludra 4)]"
+                  "[AddItem(" +
+                  full +
+                  "\\ludra.chm,Help Ludra)]"
+                  "[AddItem(" +
+                  full +
+                  "\\manuale4.pdf,Manuale Ludra)]"
+                  "[ShowGroup(\"Ludra 4.7\",1)]",
+              progman_.Commands());
 }
 
 TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
