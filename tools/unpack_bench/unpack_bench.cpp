@@ -1,6 +1,7 @@
 // ldunpackbench MODE ARCHIVE FOLDER: unpacks ARCHIVE into FOLDER (created here, must be new)
 // and prints the time it took as "ms=<milliseconds>".
 //   program  the installation's extraction step (shell attempt, weighing, built-in unpacker)
+//   unpacker the built-in unpacker alone (weighing included), without the shell attempt
 //   floor    the least any unpacker must do: zlib inflate and CreateFile/WriteFile under each
 //            entry's own name (new, in a new folder), one folder creation per new folder; no
 //            checks of any kind
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "install/extract.h"
+#include "install/unzip.h"
 
 namespace {
 
@@ -116,7 +118,7 @@ bool FloorUnpack(const char* archivePath, const std::string& folder) {
     return ok;
 }
 
-bool ProgramUnpack(const char* archivePath, const char* folder) {
+bool ProgramUnpack(const char* archivePath, const char* folder, bool shellFirst) {
     wchar_t wideArchive[PathSize];
     wchar_t wideFolder[PathSize];
     if (!MultiByteToWideChar(CP_ACP, 0, archivePath, -1, wideArchive, PathSize) ||
@@ -124,7 +126,7 @@ bool ProgramUnpack(const char* archivePath, const char* folder) {
         return false;
     BSTR archive = SysAllocString(wideArchive);
     BSTR target = SysAllocString(wideFolder);
-    const int unpacked = ExtractPackageChecked(archive, target);
+    const int unpacked = shellFirst ? ExtractPackageChecked(archive, target) : UnzipPackage(archive, target);
     SysFreeString(target);
     SysFreeString(archive);
     return unpacked == 1;
@@ -134,7 +136,7 @@ bool ProgramUnpack(const char* archivePath, const char* folder) {
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: ldunpackbench program|floor ARCHIVE FOLDER\n");
+        std::fprintf(stderr, "usage: ldunpackbench program|unpacker|floor ARCHIVE FOLDER\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -149,7 +151,7 @@ int main(int argc, char** argv) {
     LARGE_INTEGER frequency, start, stop;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    const bool ok = mode == "floor" ? FloorUnpack(argv[2], full) : ProgramUnpack(argv[2], full);
+    const bool ok = mode == "floor" ? FloorUnpack(argv[2], full) : ProgramUnpack(argv[2], full, mode == "program");
     QueryPerformanceCounter(&stop);
     if (!ok) {
         std::fprintf(stderr, "%s: unpacking failed\n", mode.c_str());

@@ -371,6 +371,31 @@ TEST_F(Installation, CorruptPackageIsNotConfiguredAndIsDeleted) {
     CancelAndExpectExitZero(dialog);
 }
 
+// Run by the ctest entry win_e2e_install_full_disk, where the program cannot write a file past
+// LUDRA_FILE_SIZE_LIMIT KiB: the unpacking meets a failed write halfway through a file, as on
+// a full disk.
+TEST_F(Installation, FullDiskMidUnpackingEndsIncompleteWithNoFileCutShort) {
+    const char* limit = std::getenv("LUDRA_FILE_SIZE_LIMIT");
+    if (!limit)
+        GTEST_SKIP() << "needs the file-size limit of its ctest entry";
+    const size_t limitBytes = static_cast<size_t>(std::strtoull(limit, nullptr, 10)) * 1024;
+    ZipBuilder zip;
+    zip.Add("LUDRA.EXE", DemoFile("LUDRA.EXE"));
+    zip.Add("DATI/GRANDE.DAT", std::string(limitBytes * 2, '\0'));
+    zip.Add("SETUP.INF", DemoFile("SETUP.INF"));
+    ServePackage(zip.Build());
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_TRUE(FileExists("C:\\LUDRA\\LUDRA.EXE"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\DATI\\GRANDE.DAT"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    CancelAndExpectExitZero(dialog);
+}
+
 TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {
     ServePackage(PackageWithInf(""));
     HWND dialog = StartAndConfirm();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "install/extract.h"
 #include "install/unzip.h"
@@ -282,6 +283,44 @@ TEST_F(UnpackTest, FolderMissingAFileOrHoldingAShortOneDoesNotMatchThePackage) {
 
     ASSERT_TRUE(WriteWholeFile(archive_, "<html>500</html>"));
     EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "no archive to compare with";
+}
+
+// Run by the ctest entry win_install_unpack_full_disk, where the process cannot write a file
+// past LUDRA_FILE_SIZE_LIMIT KiB: a write fails halfway through a file as on a full disk.
+class UnpackFullDisk : public UnpackTest {
+protected:
+    void SetUp() override {
+        const char* limit = std::getenv("LUDRA_FILE_SIZE_LIMIT");
+        if (!limit)
+            GTEST_SKIP() << "needs the file-size limit of its ctest entry";
+        limitBytes_ = std::strtoull(limit, nullptr, 10) * 1024;
+    }
+    uint64_t limitBytes_ = 0;
+};
+
+TEST_F(UnpackFullDisk, WriteFailingMidFileFailsTheUnpackingAndLeavesNoShortFile) {
+    const std::string big(static_cast<size_t>(limitBytes_ * 2), '\0');
+    ZipBuilder::Options descriptor;
+    descriptor.dataDescriptor = true;
+    const std::string archive =
+        ZipBuilder().Add("A.TXT", "written before").Add("DATI/GRANDE.DAT", big).Add("C.TXT", "never reached").Build();
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_EQ(ReadWholeFile(In("A.TXT")), "written before");
+    EXPECT_FALSE(PathExists(In("DATI\\GRANDE.DAT"))) << "a file cut short under its own name";
+    EXPECT_TRUE(ListFolder(In("DATI")).empty());
+    EXPECT_FALSE(PathExists(In("C.TXT")));
+
+    // Replacing an existing file: the old one stays whole, no temporary file is left.
+    ASSERT_TRUE(WriteWholeFile(In("DATI\\GRANDE.DAT"), "old"));
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_EQ(ReadWholeFile(In("DATI\\GRANDE.DAT")), "old");
+    EXPECT_EQ(ListFolder(In("DATI")), (Names{"GRANDE.DAT"}));
+    EXPECT_EQ(ListFolder(folder_), (Names{"A.TXT", "DATI"}));
+
+    // The same package fits once the file is no larger than the limit.
+    const std::string fits =
+        ZipBuilder().Add("DATI/GRANDE.DAT", std::string(static_cast<size_t>(limitBytes_ / 2), '\0')).Build();
+    EXPECT_EQ(Unzip(fits), 1);
 }
 
 // Wine's shell cannot open a zip as a folder, so the extraction step falls back to the
