@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     const bool ok = mode == "floor" ? FloorUnpack(argv[2], full) : ProgramUnpack(argv[2], full, mode == "program");
     QueryPerformanceCounter(&stop);
     if (!ok) {
-        std::fprintf(stderr, "%s: unpacking failed\n", mode.c_str());
+        std::fprintf(stderr, "%s: unpacking failed (last error %lu)\n", mode.c_str(), GetLastError());
         return 1;
     }
     std::printf("ms=%.1f\n", static_cast<double>(stop.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
