@@ -96,6 +96,21 @@ std::pair<std::string, std::string> ShortcutTarget(const std::string& path) {
     return target;
 }
 
+// The names in a folder, each in brackets, in the order the folder lists them.
+std::string FolderNames(const std::string& folder) {
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return "(no folder)";
+    std::string names;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            names += std::string("[") + found.cFileName + "]";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 bool HiresScreen() {
     return GetSystemMetrics(SM_CXSCREEN) >= 1024 && GetSystemMetrics(SM_CYSCREEN) >= 768;
 }
@@ -267,16 +282,7 @@ TEST_F(Installation, RelativeFolderWithTrailingBlankIsInstalledUnderItsFullPath)
         EXPECT_EQ(DemoFile(file), ReadWholeFile(full + "\\" + file)) << file;
     EXPECT_FALSE(FileExists(full + "\\LD46DEMO.zip"));
     EXPECT_FALSE(FolderExists(full + "\\LUDRA_REL"));
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA((std::string(StartFolder) + "\\*").c_str(), &found);
-    ASSERT_NE(INVALID_HANDLE_VALUE, search);
-    std::string names;
-    do {
-        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
-            names += std::string("[") + found.cFileName + "]";
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    EXPECT_EQ("[LUDRA_REL]", names) << "the one folder, named without the blank";
+    EXPECT_EQ("[LUDRA_REL]", FolderNames(StartFolder)) << "the one folder, named without the blank";
     char value[256] = {};
     GetPrivateProfileStringA("GENERALE", "Azienda", "(none)", value, sizeof value, (full + "\\LUDRA.INI").c_str());
     EXPECT_STREQ("Demo S.r.l.", value);
@@ -393,6 +399,25 @@ TEST_F(Installation, FullDiskMidUnpackingEndsIncompleteWithNoFileCutShort) {
     EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    CancelAndExpectExitZero(dialog);
+}
+
+// A small package whose central directory lists one deflated record of 64 MiB under 4,096
+// names (256 GiB declared): refused before a byte is written, the package deleted.
+TEST_F(Installation, PackageListingOneRecordUnderThousandsOfNamesIsRefusedWholeWith2004) {
+    ZipBuilder zip;
+    zip.Add("SETUP.INF", DemoFile("SETUP.INF"));
+    zip.Add("DATI/BOMB0000.DAT", std::string(64 << 20, '\0'));
+    for (int i = 1; i < 4096; ++i)
+        zip.AddAlias("DATI/BOMB" + std::to_string(10000 + i) + ".DAT", 1);
+    const std::string bomb = zip.Build();
+    ASSERT_LT(bomb.size(), 1u << 20);
+    ServePackage(bomb);
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_EQ("", FolderNames(Folder)) << "nothing unpacked, the package deleted";
     CancelAndExpectExitZero(dialog);
 }
 
