@@ -63,12 +63,32 @@ void PlaceDesktopShortcut() {
     CreateDesktopShortcut(programPath, shortcutPath, ShortcutDescription, InstallDir.data());
 }
 
+// The folder as typed, without its trailing blanks, made full against the current folder:
+// every later step (the checks, the creation, the package, the INI, the shortcut, the group)
+// then names the same folder, wherever the current folder moves meanwhile. False when the
+// text does not resolve or its full path does not fit InstallDir.
+bool ResolveInstallDir() {
+    TrimTrailingBlanks(InstallDir.data());
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(InstallDir.data(), sizeof full, full, nullptr);
+    if (length == 0 || length >= InstallDir.size())
+        return false;
+    return CopyBounded(InstallDir.data(), InstallDir.size(), full) != 0;
+}
+
 void RunInstallSequence(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_FOLDER, InstallDir.data(), static_cast<int>(InstallDir.size()));
     if (IsBlankText(InstallDir.data()))
         return;
 
     const int savedDrive = GetCurrentDriveNumber();
+    if (!ResolveInstallDir()) {
+        ShowMessage(dialog, IDS_FOLDER_NOT_CREATED, MB_ICONINFORMATION);
+        Refocus(dialog, savedDrive);
+        return;
+    }
+    // The user sees the folder that is used, also when the dialog comes back after a failure.
+    SetDlgItemTextA(dialog, IDC_FOLDER, InstallDir.data());
     if (SetCurrentDirectoryA(InstallDir.data())) {
         ShowMessage(dialog, IDS_FOLDER_EXISTS, MB_ICONWARNING);
         Refocus(dialog, savedDrive);

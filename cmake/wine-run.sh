@@ -8,6 +8,13 @@ shift
 . "$(dirname "$0")/wine-env.sh"
 ludra_wine_ready || exit 1
 
+# LUDRA_FILE_SIZE_LIMIT (KiB) stands in for a full disk: the program's writes past that size
+# fail (EFBIG, its signal ignored). Set only now, so the prefix's server is not limited.
+if [ -n "${LUDRA_FILE_SIZE_LIMIT:-}" ]; then
+    ulimit -f "$LUDRA_FILE_SIZE_LIMIT"
+    trap '' XFSZ
+fi
+
 # Output goes through a file: Wine's background processes must not hold ctest's pipe.
 out=$(mktemp)
 "$WINE64" "$@" >"$out" 2>&1 </dev/null

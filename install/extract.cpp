@@ -1,5 +1,7 @@
 // Package extraction: the shell's automation object copies the archive's items into the
 // folder in one call; where the shell cannot open the archive, the built-in unpacker does it.
+// Either way the package is weighed before anything is written, and what the shell wrote is
+// compared with the archive afterwards.
 #include "install/extract.h"
 
 #include <shldisp.h>
@@ -11,7 +13,14 @@ namespace {
 // FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI
 constexpr LONG CopyOptions = 0x614;
 
-enum class ShellCopy { Done, ArchiveNotOpened };
+enum class ShellCopy { Done, ArchiveNotOpened, Refused };
+
+// A source the shell opens may be a folder rather than an archive; only a file has a central
+// directory to weigh and to compare the copy with.
+bool IsFile(BSTR path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 // The references are released in reverse order of creation: the IDispatch, the items, the
 // target folder, the archive folder, then the shell object.
@@ -28,6 +37,9 @@ ShellCopy CopyThroughShell(BSTR archivePath, BSTR folder) {
     ComRef<Folder> archiveFolder;
     if (FAILED(shell.get()->NameSpace(archiveArg, archiveFolder.out())) || !archiveFolder.get())
         return ShellCopy::ArchiveNotOpened;
+    // The shell would write whatever the archive claims: it is weighed first.
+    if (IsFile(archivePath) && !PackageFitsFolder(archivePath, folder))
+        return ShellCopy::Refused;
 
     VARIANT folderArg;
     VariantInit(&folderArg);
@@ -67,9 +79,14 @@ int ExtractPackageChecked(BSTR archivePath, BSTR folder) {
     const ShellCopy copy = CopyThroughShell(archivePath, folder);
     if (SUCCEEDED(com))
         CoUninitialize();
-    if (copy == ShellCopy::ArchiveNotOpened)
-        return UnzipPackage(archivePath, folder);
-    return 1;
+    switch (copy) {
+    case ShellCopy::ArchiveNotOpened: return UnzipPackage(archivePath, folder);
+    case ShellCopy::Refused: return 0;
+    case ShellCopy::Done: break;
+    }
+    // The shell reports nothing of its copy: a full disk or a failed file shows only in the
+    // folder, as an entry missing or short.
+    return IsFile(archivePath) ? FolderMatchesPackage(archivePath, folder) : 1;
 }
 
 void ExtractPackage(BSTR archivePath, BSTR folder) {

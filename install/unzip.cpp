@@ -1,11 +1,13 @@
-// The built-in unpacker: maps the archive, checks every entry's name against the installation
-// folder and writes each file through a temporary name in that folder.
+// The built-in unpacker: maps the archive, weighs it against the folder's volume, checks every
+// entry's name against the installation folder and writes each file under its own name; and
+// the comparison of a folder another unpacker wrote against the archive.
 #include "install/unzip.h"
 
 #include "base/handles.h"
 #include "install/zip_reader.h"
 
 #include <cwchar>
+#include <string>
 #include <vector>
 
 namespace {
@@ -116,45 +118,90 @@ bool IsFolder(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Creates every folder of path below base, one level at a time.
-bool CreateFoldersBelow(const wchar_t* base, wchar_t* path) {
+bool MakeFolder(const wchar_t* path) {
+    return CreateDirectoryW(path, nullptr) || IsFolder(path);
+}
+
+// Creates the folders of path below base, one level at a time, skipping the levels known to
+// exist already: the first existingLength characters of path name a folder made before.
+bool CreateFoldersBelow(const wchar_t* base, wchar_t* path, size_t existingLength) {
     const size_t baseLength = std::wcslen(base);
-    for (wchar_t* p = path + baseLength + 1; *p; ++p) {
+    const size_t start = existingLength > baseLength ? existingLength : baseLength;
+    for (wchar_t* p = path + start + 1; *p; ++p) {
         if (*p != L'\\')
             continue;
         *p = L'\0';
-        const bool made = CreateDirectoryW(path, nullptr) || IsFolder(path);
+        const bool made = MakeFolder(path);
         *p = L'\\';
         if (!made)
             return false;
     }
-    return CreateDirectoryW(path, nullptr) || IsFolder(path);
+    return MakeFolder(path);
 }
 
-bool CreateParentFolders(const wchar_t* base, const wchar_t* target) {
+// How much of path lies in the folder made last: its whole length when path starts with it and
+// goes on with a separator (or ends there), otherwise the last separator they share, 0 for none.
+size_t KnownFolderLength(const std::wstring& lastMade, const wchar_t* path, size_t pathLength) {
+    size_t known = 0;
+    for (size_t i = 0; i <= lastMade.size() && i <= pathLength; ++i) {
+        const wchar_t a = i < lastMade.size() ? lastMade[i] : L'\\';
+        const wchar_t b = i < pathLength ? path[i] : L'\\';
+        if (a != b)
+            break;
+        if (a == L'\\')
+            known = i;
+    }
+    return known;
+}
+
+// One package's unpacking: the archive, the folder in full, and the folder made last, so that
+// the 200 files of one folder create it once, not 200 times.
+struct Unpacking {
+    const MappedArchive& archive;
+    const wchar_t* base;
+    std::wstring lastMade;
+};
+
+bool CreateFolder(Unpacking& unpacking, wchar_t* folder) {
+    const size_t length = std::wcslen(folder);
+    if (length <= std::wcslen(unpacking.base))
+        return true;
+    const size_t known = KnownFolderLength(unpacking.lastMade, folder, length);
+    if (known == length)
+        return true;
+    if (!CreateFoldersBelow(unpacking.base, folder, known))
+        return false;
+    unpacking.lastMade.assign(folder, length);
+    return true;
+}
+
+bool CreateParentFolders(Unpacking& unpacking, const wchar_t* target) {
     wchar_t parent[MAX_PATH];
     if (_snwprintf(parent, MAX_PATH, L"%ls", target) < 0)
         return false;
     parent[MAX_PATH - 1] = L'\0';
     wchar_t* separator = std::wcsrchr(parent, L'\\');
-    if (!separator || static_cast<size_t>(separator - parent) <= std::wcslen(base))
+    if (!separator)
         return true;
     *separator = L'\0';
-    return CreateFoldersBelow(base, parent);
+    return CreateFolder(unpacking, parent);
 }
 
-// The file is complete under its temporary name before it replaces anything.
-bool WriteEntryFile(const MappedArchive& archive, const ZipEntry& entry, const wchar_t* base, const wchar_t* target) {
+// The entry's data into an open file; false when the data, its CRC, a write or the close fails.
+bool FillFile(const MappedArchive& archive, const ZipEntry& entry, FileHandle& file) {
+    FileSink sink(file.get());
+    const bool extracted = ExtractZipEntry(archive.data(), archive.size(), entry, sink) == ZipStatus::Ok;
+    return file.Close() && extracted;
+}
+
+// An existing file is replaced only by a complete copy: written under a temporary name, then
+// moved over it (a read-only file loses that attribute first).
+bool ReplaceFile(const MappedArchive& archive, const ZipEntry& entry, const wchar_t* base, const wchar_t* target) {
     wchar_t temp[MAX_PATH];
     if (!GetTempFileNameW(base, TempPrefix, 0, temp))
         return false;
     FileHandle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    bool written = file.valid();
-    if (written) {
-        FileSink sink(file.get());
-        written = ExtractZipEntry(archive.data(), archive.size(), entry, sink) == ZipStatus::Ok;
-    }
-    written = file.Close() && written;
+    bool written = file.valid() && FillFile(archive, entry, file);
     if (written) {
         const DWORD attributes = GetFileAttributesW(target);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
@@ -166,33 +213,101 @@ bool WriteEntryFile(const MappedArchive& archive, const ZipEntry& entry, const w
     return written;
 }
 
-bool UnpackEntry(const MappedArchive& archive, const ZipEntry& entry, const wchar_t* base) {
+// A new file is written under its own name and deleted again if it cannot be completed. Only
+// a name that is taken already goes the slower way of the temporary copy.
+bool WriteEntryFile(const MappedArchive& archive, const ZipEntry& entry, const wchar_t* base, const wchar_t* target) {
+    FileHandle file(CreateFileW(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+            return ReplaceFile(archive, entry, base, target);
+        return false;
+    }
+    if (FillFile(archive, entry, file))
+        return true;
+    DeleteFileW(target);
+    return false;
+}
+
+bool UnpackEntry(Unpacking& unpacking, const ZipEntry& entry) {
     wchar_t target[MAX_PATH];
-    switch (MakeTargetPath(entry, base, target, MAX_PATH)) {
+    switch (MakeTargetPath(entry, unpacking.base, target, MAX_PATH)) {
     case EntryPath::Skip: return true;
     case EntryPath::Fail: return false;
     case EntryPath::Ok: break;
     }
     if (entry.isDirectory)
-        return CreateFoldersBelow(base, target);
-    return CreateParentFolders(base, target) && WriteEntryFile(archive, entry, base, target);
+        return CreateFolder(unpacking, target);
+    return CreateParentFolders(unpacking, target) && WriteEntryFile(unpacking.archive, entry, unpacking.base, target);
+}
+
+// The free space the folder's volume offers this user; unknown (the call failed) weighs nothing.
+uint64_t FreeBytesOf(const wchar_t* folder) {
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExW(folder, &available, nullptr, nullptr))
+        return UINT64_MAX;
+    return available.QuadPart;
+}
+
+// The archive mapped and listed, the folder resolved; false when any of it fails.
+bool OpenPackage(const wchar_t* archivePath, const wchar_t* folder, MappedArchive& archive, wchar_t* base,
+                 std::vector<ZipEntry>& entries) {
+    if (!archivePath || !folder || !ResolveFolder(folder, base, MAX_PATH))
+        return false;
+    return archive.Open(archivePath) && ReadZipDirectory(archive.data(), archive.size(), entries) == ZipStatus::Ok;
+}
+
+bool Fits(const std::vector<ZipEntry>& entries, const wchar_t* base, uint64_t sizeLimit) {
+    return WeighZipEntries(entries, sizeLimit, FreeBytesOf(base)) == ZipStatus::Ok;
+}
+
+// The folder's copy of one entry: a folder for a folder entry, a file of the declared size.
+bool MatchesEntry(const ZipEntry& entry, const wchar_t* target) {
+    WIN32_FILE_ATTRIBUTE_DATA found = {};
+    if (!GetFileAttributesExW(target, GetFileExInfoStandard, &found))
+        return false;
+    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (entry.isDirectory)
+        return folder;
+    return !folder && found.nFileSizeHigh == 0 && found.nFileSizeLow == entry.uncompressedSize;
 }
 } // namespace
 
-int UnzipPackage(const wchar_t* archivePath, const wchar_t* folder) {
-    if (!archivePath || !folder)
-        return 0;
+int UnzipPackage(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit) {
     wchar_t base[MAX_PATH];
-    if (!ResolveFolder(folder, base, MAX_PATH))
-        return 0;
     MappedArchive archive;
-    if (!archive.Open(archivePath))
-        return 0;
     std::vector<ZipEntry> entries;
-    if (ReadZipDirectory(archive.data(), archive.size(), entries) != ZipStatus::Ok)
+    if (!OpenPackage(archivePath, folder, archive, base, entries) || !Fits(entries, base, sizeLimit))
+        return 0;
+    Unpacking unpacking{archive, base, std::wstring()};
+    for (const ZipEntry& entry : entries) {
+        if (!UnpackEntry(unpacking, entry))
+            return 0;
+    }
+    return 1;
+}
+
+int PackageFitsFolder(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit) {
+    wchar_t base[MAX_PATH];
+    MappedArchive archive;
+    std::vector<ZipEntry> entries;
+    return OpenPackage(archivePath, folder, archive, base, entries) && Fits(entries, base, sizeLimit) ? 1 : 0;
+}
+
+int FolderMatchesPackage(const wchar_t* archivePath, const wchar_t* folder) {
+    wchar_t base[MAX_PATH];
+    MappedArchive archive;
+    std::vector<ZipEntry> entries;
+    if (!OpenPackage(archivePath, folder, archive, base, entries))
         return 0;
     for (const ZipEntry& entry : entries) {
-        if (!UnpackEntry(archive, entry, base))
+        wchar_t target[MAX_PATH];
+        switch (MakeTargetPath(entry, base, target, MAX_PATH)) {
+        case EntryPath::Skip: continue;
+        case EntryPath::Fail: return 0;
+        case EntryPath::Ok: break;
+        }
+        if (!MatchesEntry(entry, target))
             return 0;
     }
     return 1;

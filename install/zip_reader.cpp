@@ -5,7 +5,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -16,6 +18,8 @@ constexpr uint32_t DataDescriptorSignature = 0x08074b50;
 constexpr size_t EndOfDirectorySize = 22;
 constexpr size_t CentralHeaderSize = 46;
 constexpr size_t LocalHeaderSize = 30;
+constexpr size_t DescriptorSize = 12;
+constexpr size_t DescriptorSignatureSize = 4;
 constexpr size_t MaxCommentLength = 0xFFFF;
 
 constexpr uint16_t FlagEncrypted = 0x0001;
@@ -153,6 +157,45 @@ ZipStatus CheckDataDescriptor(const unsigned char* data, size_t size, const ZipE
     return Read32(data + crcAt) == entry.crc ? ZipStatus::Ok : ZipStatus::Corrupt;
 }
 
+// The bytes a descriptor after the data takes: 16 with its optional signature, 12 without.
+size_t DescriptorLength(const unsigned char* data, size_t size, const ZipEntry& entry, size_t dataEnd) {
+    if (!(entry.flags & FlagDataDescriptor))
+        return 0;
+    if (Fits(dataEnd, DescriptorSignatureSize, size) && Read32(data + dataEnd) == DataDescriptorSignature)
+        return DescriptorSignatureSize + DescriptorSize;
+    return DescriptorSize;
+}
+
+struct ByteRange {
+    uint64_t begin;
+    uint64_t end;
+};
+
+// Each entry's local record must lie before the central directory, and no two may share a
+// byte: one deflated record listed many times would otherwise be unpacked many times.
+ZipStatus CheckLocalRecords(const unsigned char* data, size_t size, const std::vector<ZipEntry>& entries,
+                            uint32_t directoryOffset) {
+    std::vector<ByteRange> ranges;
+    ranges.reserve(entries.size());
+    for (const ZipEntry& entry : entries) {
+        size_t dataStart = 0;
+        const ZipStatus located = LocateEntryData(data, size, entry, dataStart);
+        if (located != ZipStatus::Ok)
+            return located;
+        const uint64_t dataEnd = static_cast<uint64_t>(dataStart) + entry.compressedSize;
+        const uint64_t end = dataEnd + DescriptorLength(data, size, entry, static_cast<size_t>(dataEnd));
+        if (end > directoryOffset)
+            return ZipStatus::Overlapping;
+        ranges.push_back(ByteRange{entry.localHeaderOffset, end});
+    }
+    std::sort(ranges.begin(), ranges.end(), [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+    for (size_t i = 1; i < ranges.size(); ++i) {
+        if (ranges[i].begin < ranges[i - 1].end)
+            return ZipStatus::Overlapping;
+    }
+    return ZipStatus::Ok;
+}
+
 ZipStatus CopyStored(const unsigned char* source, const ZipEntry& entry, ZipSink& sink, uLong& crc) {
     if (entry.compressedSize != entry.uncompressedSize)
         return ZipStatus::Corrupt;
@@ -194,21 +237,26 @@ ZipStatus Inflate(const unsigned char* source, const ZipEntry& entry, ZipSink& s
     // zlib does not write through next_in; the cast only meets its older non-const signature.
     stream.next_in = const_cast<Bytef*>(source);
     stream.avail_in = entry.compressedSize;
-    std::vector<unsigned char> chunk(OutputChunkSize);
+    // No larger than the entry (small files are the common case), and not zero-filled: every
+    // byte the sink sees was written by inflate. One byte at least, for an empty entry's end.
+    const size_t chunkSize = std::max<size_t>(1, std::min<size_t>(entry.uncompressedSize, OutputChunkSize));
+    std::unique_ptr<unsigned char[]> chunk(new unsigned char[chunkSize]);
     uint64_t total = 0;
     for (;;) {
-        stream.next_out = chunk.data();
-        stream.avail_out = static_cast<uInt>(chunk.size());
-        const int result = inflate(&stream, Z_NO_FLUSH);
+        stream.next_out = chunk.get();
+        stream.avail_out = static_cast<uInt>(chunkSize);
+        // Z_FINISH: an entry that ends within this output needs no sliding window.
+        const int result = inflate(&stream, Z_FINISH);
         if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
             return ZipStatus::Corrupt;
-        const size_t produced = chunk.size() - stream.avail_out;
+        const size_t produced = chunkSize - stream.avail_out;
         total += produced;
+        // Past the declared size: nothing of the excess reaches the sink.
         if (total > entry.uncompressedSize)
             return ZipStatus::Corrupt;
         if (produced > 0) {
-            crc = crc32(crc, chunk.data(), static_cast<uInt>(produced));
-            if (!sink.Write(chunk.data(), produced))
+            crc = crc32(crc, chunk.get(), static_cast<uInt>(produced));
+            if (!sink.Write(chunk.get(), produced))
                 return ZipStatus::WriteFailed;
         }
         if (result == Z_STREAM_END)
@@ -289,7 +337,28 @@ ZipStatus ReadZipDirectory(const unsigned char* data, size_t size, std::vector<Z
         }
         entries.push_back(std::move(entry));
     }
-    return ZipStatus::Ok;
+    const ZipStatus records = CheckLocalRecords(data, size, entries, end.directoryOffset);
+    if (records != ZipStatus::Ok)
+        entries.clear();
+    return records;
+}
+
+uint64_t DeclaredUnpackedSize(const std::vector<ZipEntry>& entries) {
+    uint64_t total = 0;
+    for (const ZipEntry& entry : entries) {
+        if (!entry.isDirectory)
+            total += entry.uncompressedSize;
+    }
+    return total;
+}
+
+ZipStatus WeighZipEntries(const std::vector<ZipEntry>& entries, uint64_t sizeLimit, uint64_t freeBytes) {
+    const uint64_t declared = DeclaredUnpackedSize(entries);
+    if (declared > sizeLimit)
+        return ZipStatus::TooLarge;
+    // At most 65,535 entries of at most 4 GiB each: the sum cannot wrap.
+    const uint64_t needed = declared + FreeSpaceReserve + FreeSpacePerEntry * entries.size();
+    return needed > freeBytes ? ZipStatus::NoRoom : ZipStatus::Ok;
 }
 
 ZipStatus ExtractZipEntry(const unsigned char* data, size_t size, const ZipEntry& entry, ZipSink& sink) {

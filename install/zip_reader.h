@@ -15,6 +15,9 @@ enum class ZipStatus {
     Unsupported,  // encryption, a method other than stored/deflated, ZIP64, spanned archives
     CrcMismatch,
     WriteFailed, // the sink refused the data
+    Overlapping, // two entries' local data share bytes, or an entry's data runs into the central directory
+    TooLarge,    // the entries declare more bytes than the limit allows
+    NoRoom,      // the entries declare more bytes than the free space can take
 };
 
 struct ZipEntry {
@@ -38,11 +41,26 @@ protected:
     ~ZipSink() = default;
 };
 
-// Lists the entries of the archive in data[0, size) in central-directory order.
+// Lists the entries of the archive in data[0, size) in central-directory order. Every entry's
+// local header is checked too: the local records (header, data, descriptor) must each stand
+// alone, before the central directory, so that no byte is unpacked twice (Overlapping).
 ZipStatus ReadZipDirectory(const unsigned char* data, size_t size, std::vector<ZipEntry>& entries);
 
+// What the files of the entries declare, once unpacked (folders count nothing).
+uint64_t DeclaredUnpackedSize(const std::vector<ZipEntry>& entries);
+
+// Room kept free on the folder's volume beyond the declared bytes: a fixed reserve, and a
+// cluster's worth per entry for the part of a file's last cluster its data leaves empty.
+constexpr uint64_t FreeSpaceReserve = 16ull << 20;
+constexpr uint64_t FreeSpacePerEntry = 4096;
+
+// Weighs the entries before anything is written: TooLarge when their declared bytes pass
+// sizeLimit, NoRoom when they do not fit freeBytes less the reserve; Ok otherwise.
+ZipStatus WeighZipEntries(const std::vector<ZipEntry>& entries, uint64_t sizeLimit, uint64_t freeBytes);
+
 // Decompresses one entry (from ReadZipDirectory on the same data) into sink and checks its
-// length and CRC-32. Data already given to the sink is not taken back on failure.
+// length and CRC-32. An entry that inflates past its declared size stops before the excess
+// reaches the sink (Corrupt). Data already given to the sink is not taken back on failure.
 ZipStatus ExtractZipEntry(const unsigned char* data, size_t size, const ZipEntry& entry, ZipSink& sink);
 
 enum class ZipPathStatus {

@@ -184,6 +184,174 @@ TEST(ZipReader, SinkThatRefusesStopsTheExtraction) {
     EXPECT_EQ(ExtractZipEntry(Bytes(archive), archive.size(), entries[0], sink), ZipStatus::WriteFailed);
 }
 
+uint32_t Get32At(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + static_cast<size_t>(i)));
+    return value;
+}
+
+void Put32At(std::string& bytes, size_t at, uint32_t value) {
+    for (size_t i = 0; i < 4; ++i)
+        bytes.at(at + i) = static_cast<char>(value >> (8 * i));
+}
+
+size_t EndRecordAt(const std::string& archive) {
+    return archive.rfind(std::string("PK\x05\x06", 4));
+}
+
+// Appends a central record taken from another archive to an archive's central directory, its
+// local header offset replaced; the end record is updated to count it.
+std::string WithExtraCentralRecord(const std::string& archive, const std::string& donor, uint32_t offset) {
+    const size_t donorCentral = donor.find(std::string("PK\x01\x02", 4));
+    std::string record = donor.substr(donorCentral, EndRecordAt(donor) - donorCentral);
+    Put32At(record, 42, offset);
+    const size_t end = EndRecordAt(archive);
+    std::string result = archive.substr(0, end) + record + archive.substr(end);
+    const size_t newEnd = end + record.size();
+    for (size_t field : {newEnd + 8, newEnd + 10})
+        result[field] = static_cast<char>(result[field] + 1);
+    Put32At(result, newEnd + 12, Get32At(result, newEnd + 12) + static_cast<uint32_t>(record.size()));
+    return result;
+}
+
+// One deflated record listed under thousands of names is how a small package claims terabytes.
+TEST(ZipLayout, EntriesSharingOneLocalRecordAreRefused) {
+    ZipBuilder bomb;
+    bomb.Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n").Add("DATI/BOMB0000.DAT", std::string(100000, '\0'));
+    for (int i = 1; i < 200; ++i)
+        bomb.AddAlias("DATI/BOMB" + std::to_string(1000 + i) + ".DAT", 1);
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadAll(bomb.Build(), entries), ZipStatus::Overlapping);
+    EXPECT_TRUE(entries.empty());
+
+    // Two names for the same record, nothing else.
+    EXPECT_EQ(ReadAll(ZipBuilder().Add("A.TXT", "aaaa", ZipBuilder::Stored).AddAlias("B.TXT", 0).Build(), entries),
+              ZipStatus::Overlapping);
+}
+
+TEST(ZipLayout, RecordHiddenInsideAnotherEntrysDataIsRefused) {
+    const std::string inner = ZipBuilder().Add("B.TXT", "hidden", ZipBuilder::Stored).Build();
+    const std::string innerRecord = inner.substr(0, inner.find(std::string("PK\x01\x02", 4)));
+    const std::string outer = ZipBuilder().Add("A.TXT", "head" + innerRecord + "tail", ZipBuilder::Stored).Build();
+    const uint32_t hiddenAt = 30 + 5 + 4; // A's header, its name, "head"
+    const std::string archive = WithExtraCentralRecord(outer, inner, hiddenAt);
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadAll(archive, entries), ZipStatus::Overlapping);
+
+    // The same record on its own, after A's data, is an ordinary second entry.
+    const std::string apart = ZipBuilder().Add("A.TXT", "head", ZipBuilder::Stored).Build();
+    std::string joined = apart.substr(0, hiddenAt) + innerRecord + apart.substr(hiddenAt);
+    const size_t end = EndRecordAt(joined);
+    Put32At(joined, end + 16, Get32At(joined, end + 16) + static_cast<uint32_t>(innerRecord.size()));
+    joined = WithExtraCentralRecord(joined, inner, hiddenAt);
+    ASSERT_EQ(ReadAll(joined, entries), ZipStatus::Ok);
+    ASSERT_EQ(entries.size(), 2u);
+    std::string text;
+    EXPECT_EQ(ExtractText(joined, entries[1], text), ZipStatus::Ok);
+    EXPECT_EQ(text, "hidden");
+}
+
+TEST(ZipLayout, DataRunningIntoTheCentralDirectoryIsRefused) {
+    const std::string archive = ZipBuilder().Add("A.TXT", "0123456789", ZipBuilder::Stored).Build();
+    const size_t central = archive.find(std::string("PK\x01\x02", 4));
+    std::string damaged = archive;
+    damaged[central + 20] = 11; // compressed size: one byte of the central directory
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadAll(damaged, entries), ZipStatus::Overlapping);
+    EXPECT_TRUE(entries.empty());
+}
+
+// The descriptor belongs to its entry's record: 16 bytes with its signature, 12 without; the
+// next record starts right after it in either case.
+TEST(ZipLayout, AdjacentRecordsWithDescriptorsAreNotOverlapping) {
+    ZipBuilder::Options signed16;
+    signed16.dataDescriptor = true;
+    ZipBuilder::Options bare12 = signed16;
+    bare12.descriptorSignature = false;
+    const std::string archive = ZipBuilder()
+                                    .Add("A.TXT", Repeated("a", 300), ZipBuilder::Deflated, bare12)
+                                    .Add("B.TXT", "b", ZipBuilder::Stored, bare12)
+                                    .Add("C.TXT", Repeated("c", 300), ZipBuilder::Deflated, signed16)
+                                    .Add("D.TXT", "d", ZipBuilder::Stored, signed16)
+                                    .Build();
+    std::vector<ZipEntry> entries;
+    ASSERT_EQ(ReadAll(archive, entries), ZipStatus::Ok);
+    ASSERT_EQ(entries.size(), 4u);
+    std::string text;
+    EXPECT_EQ(ExtractText(archive, entries[1], text), ZipStatus::Ok);
+    EXPECT_EQ(text, "b");
+    EXPECT_EQ(ExtractText(archive, entries[3], text), ZipStatus::Ok);
+    EXPECT_EQ(text, "d");
+}
+
+std::vector<ZipEntry> EntriesDeclaring(const std::vector<int64_t>& sizes) {
+    ZipBuilder zip;
+    zip.AddDirectory("DATI/");
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        ZipBuilder::Options declared;
+        declared.declaredSize = sizes[i];
+        zip.Add("DATI/F" + std::to_string(i), "x", ZipBuilder::Deflated, declared);
+    }
+    std::vector<ZipEntry> entries;
+    EXPECT_EQ(ReadAll(zip.Build(), entries), ZipStatus::Ok);
+    return entries;
+}
+
+TEST(ZipWeight, DeclaredSizeAddsTheFilesUpInSixtyFourBits) {
+    EXPECT_EQ(DeclaredUnpackedSize(EntriesDeclaring({1000, 2500, 0})), 3500u);
+    EXPECT_EQ(DeclaredUnpackedSize(EntriesDeclaring({0xFFFFFFFE, 0xFFFFFFFE, 0xFFFFFFFE})), 3 * 0xFFFFFFFEull);
+    EXPECT_EQ(DeclaredUnpackedSize({}), 0u);
+}
+
+TEST(ZipWeight, MoreThanTheSizeLimitIsTooLarge) {
+    const uint64_t gib = 1ull << 30;
+    const uint64_t plenty = 1ull << 50;
+    const std::vector<ZipEntry> entries = EntriesDeclaring({2 * gib, 2 * gib});
+    EXPECT_EQ(WeighZipEntries(entries, 4 * gib, plenty), ZipStatus::Ok);
+    EXPECT_EQ(WeighZipEntries(entries, 4 * gib - 1, plenty), ZipStatus::TooLarge);
+    // A package far past the limit is too large whatever the free space.
+    EXPECT_EQ(WeighZipEntries(EntriesDeclaring({0xFFFFFFFE, 0xFFFFFFFE, 0xFFFFFFFE}), 4 * gib, plenty),
+              ZipStatus::TooLarge);
+}
+
+TEST(ZipWeight, MoreThanTheFreeSpaceLessTheReserveIsNoRoom) {
+    const std::vector<ZipEntry> entries = EntriesDeclaring({300000, 700000}); // and one folder
+    const uint64_t needed = 1000000 + FreeSpaceReserve + 3 * FreeSpacePerEntry;
+    EXPECT_EQ(WeighZipEntries(entries, 1ull << 32, needed), ZipStatus::Ok);
+    EXPECT_EQ(WeighZipEntries(entries, 1ull << 32, needed - 1), ZipStatus::NoRoom);
+    EXPECT_EQ(WeighZipEntries(entries, 1ull << 32, 0), ZipStatus::NoRoom);
+    EXPECT_EQ(WeighZipEntries({}, 0, FreeSpaceReserve), ZipStatus::Ok);
+}
+
+// The sink never sees a byte past the declared size: the excess is caught before it is written.
+TEST(ZipInflate, EntryInflatingPastItsDeclaredSizeStopsBeforeTheExcess) {
+    for (const int64_t declared : {0, 1, 1000, 99999, 70000}) {
+        ZipBuilder::Options lying;
+        lying.declaredSize = declared;
+        const std::string archive =
+            ZipBuilder().Add("BIG.DAT", std::string(100000, 'z'), ZipBuilder::Deflated, lying).Build();
+        std::vector<ZipEntry> entries;
+        ASSERT_EQ(ReadAll(archive, entries), ZipStatus::Ok);
+        StringSink sink;
+        EXPECT_EQ(ExtractZipEntry(Bytes(archive), archive.size(), entries[0], sink), ZipStatus::Corrupt) << declared;
+        EXPECT_LE(sink.text.size(), static_cast<size_t>(declared)) << declared;
+    }
+}
+
+// The output buffer follows the entry's size: the smallest sizes still inflate whole.
+TEST(ZipInflate, EntriesOfEverySmallSizeInflateExactly) {
+    for (size_t size : {size_t{0}, size_t{1}, size_t{2}, size_t{1500}, size_t{2600}, size_t{65535}, size_t{65536},
+                        size_t{65537}, size_t{200001}}) {
+        const std::string content = Repeated("w", size).substr(0, size);
+        ASSERT_EQ(content.size(), size);
+        std::string text;
+        EXPECT_EQ(ExtractSingle(ZipBuilder().Add("F", content, ZipBuilder::Deflated).Build(), text), ZipStatus::Ok)
+            << size;
+        EXPECT_EQ(text, content) << size;
+    }
+}
+
 std::string RelativePath(const std::string& name, ZipPathStatus expected, size_t size = 260) {
     std::vector<char> output(size, '#');
     EXPECT_EQ(MakeEntryRelativePath(name, output.data(), output.size()), expected) << name;

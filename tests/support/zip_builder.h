@@ -14,6 +14,7 @@ struct ZipEntryOptions {
     uint32_t crcXor = 0;             // a CRC that does not match the content
     uint16_t extraFlags = 0;         // e.g. 1 (encrypted) or 0x800 (UTF-8 name)
     int methodOverride = -1;         // a method number written instead of the real one
+    int64_t declaredSize = -1;       // an uncompressed size written instead of the real one
 };
 
 class ZipBuilder {
@@ -26,7 +27,8 @@ public:
                     Options options = Options()) {
         Item item;
         item.name = name;
-        item.size = static_cast<uint32_t>(content.size());
+        item.size = options.declaredSize >= 0 ? static_cast<uint32_t>(options.declaredSize)
+                                              : static_cast<uint32_t>(content.size());
         item.crc = static_cast<uint32_t>(
                        crc32(0L, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size()))) ^
                    options.crcXor;
@@ -42,10 +44,25 @@ public:
 
     ZipBuilder& AddDirectory(const std::string& name) { return Add(name, std::string(), Stored); }
 
+    // A central record under another name for the local record of an earlier entry (by its
+    // index), shifted by offsetShift bytes: entries that share their data.
+    ZipBuilder& AddAlias(const std::string& name, size_t index, uint32_t offsetShift = 0) {
+        Item item = items_.at(index);
+        item.name = name;
+        item.aliasOf = static_cast<int>(index);
+        item.offsetShift = offsetShift;
+        items_.push_back(item);
+        return *this;
+    }
+
     std::string Build(const std::string& comment = std::string()) const {
         std::string out;
         std::vector<uint32_t> offsets;
         for (const Item& item : items_) {
+            if (item.aliasOf >= 0) {
+                offsets.push_back(offsets.at(static_cast<size_t>(item.aliasOf)) + item.offsetShift);
+                continue;
+            }
             offsets.push_back(static_cast<uint32_t>(out.size()));
             PutLocalEntry(out, item);
         }
@@ -89,6 +106,8 @@ private:
         uint16_t flags = 0;
         bool descriptor = false;
         bool descriptorSignature = true;
+        int aliasOf = -1;
+        uint32_t offsetShift = 0;
     };
 
     static void Put16(std::string& out, uint16_t value) {

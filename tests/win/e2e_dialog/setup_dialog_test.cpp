@@ -28,8 +28,8 @@ protected:
         RemoveTree("C:\\LUDRATEST");
     }
 
-    HWND StartAndFindDialog() {
-        EXPECT_TRUE(program_.Start(LDSETUP_EXE));
+    HWND StartAndFindDialog(const char* workingFolder = nullptr) {
+        EXPECT_TRUE(program_.Start(LDSETUP_EXE, workingFolder));
         HWND dialog = WaitForDialogWithControl(program_.Id(), IDC_FOLDER);
         EXPECT_NE(nullptr, dialog) << "the setup dialog did not open";
         return dialog;
@@ -137,6 +137,44 @@ TEST_F(SetupDialog, FolderWhoseParentIsMissingCannotBeCreated) {
     EXPECT_FALSE(IsFolderPath("C:\\LUDRATEST"));
     ExpectFolderFieldRefocusedAndSelected(dialog);
     CancelAndExpectCleanExit(program_, dialog);
+}
+
+// A folder typed without a drive names a folder under the current one: the dialog answers for
+// that folder and shows it in full.
+TEST_F(SetupDialog, RelativeFolderWithTrailingBlanksIsCheckedAndShownInFull) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\LUDRATEST", nullptr));
+    ASSERT_TRUE(CreateDirectoryA("C:\\LUDRATEST\\ESISTE", nullptr));
+    HWND dialog = StartAndFindDialog("C:\\LUDRATEST");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(FolderExistsText, ConfirmAndReadAnswer(dialog, "ESISTE  "));
+    EXPECT_EQ("C:\\LUDRATEST\\ESISTE", GetControlText(dialog, IDC_FOLDER));
+    ExpectFolderFieldRefocusedAndSelected(dialog);
+
+    // The same with a drive and a trailing blank: the blank is no part of the folder.
+    EXPECT_EQ(FolderExistsText, ConfirmAndReadAnswer(dialog, "C:\\LUDRATEST\\ESISTE "));
+    EXPECT_EQ("C:\\LUDRATEST\\ESISTE", GetControlText(dialog, IDC_FOLDER));
+    CancelAndExpectCleanExit(dialog);
+}
+
+// 151 characters is all the folder can hold: a short text that becomes longer in full is
+// refused before anything is made, not cut and not created somewhere else.
+TEST_F(SetupDialog, RelativeFolderWhoseFullPathIsTooLongIsRefusedUntouched) {
+    const std::string deep = "C:\\LUDRATEST\\" + std::string(130, 'P');
+    ASSERT_TRUE(CreateDirectoryA("C:\\LUDRATEST", nullptr));
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    HWND dialog = StartAndFindDialog(deep.c_str());
+    ASSERT_NE(nullptr, dialog);
+    const std::string typed = "NUOVA_CARTELLA"; // 158 characters in full
+    EXPECT_EQ(FolderNotCreatedText, ConfirmAndReadAnswer(dialog, typed.c_str()));
+    EXPECT_FALSE(FolderExists(deep + "\\" + typed));
+    EXPECT_EQ(typed, GetControlText(dialog, IDC_FOLDER));
+    ExpectFolderFieldRefocusedAndSelected(dialog);
+
+    // Short enough in full, the same kind of text gets as far as the existing-folder check.
+    ASSERT_TRUE(CreateDirectoryA((deep + "\\NUOVA").c_str(), nullptr));
+    EXPECT_EQ(FolderExistsText, ConfirmAndReadAnswer(dialog, "NUOVA"));
+    EXPECT_EQ(deep + "\\NUOVA", GetControlText(dialog, IDC_FOLDER));
+    CancelAndExpectCleanExit(dialog);
 }
 
 TEST_F(SetupDialog, PastedFolderTextIsCutTo151Characters) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "harness.h"
 #include "http_server.h"
@@ -27,6 +28,8 @@ namespace {
 using namespace harness;
 
 constexpr const char* Folder = "C:\\LUDRA";
+// Where the program is started for a folder typed without a drive.
+constexpr const char* StartFolder = "C:\\LUDRA_CWD";
 
 std::string DemoFile(const char* relative) {
     return ReadWholeFile(std::string(LUDRA_SOURCE_DIR) + "\\demo\\package\\" + relative);
@@ -50,6 +53,47 @@ std::string DesktopShortcut() {
     if (ReadDesktopFolder(desktop) != 0)
         return {};
     return std::string(desktop) + "\\LUDRA4.LNK";
+}
+
+// The program and working folder a shortcut file names; empty when it cannot be read.
+std::pair<std::string, std::string> ShortcutTarget(const std::string& path) {
+    std::pair<std::string, std::string> target;
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         reinterpret_cast<void**>(&link)) == S_OK) {
+        IPersistFile* file = nullptr;
+        wchar_t widePath[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+        if (link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)) == S_OK) {
+            char text[MAX_PATH] = {};
+            if (file->Load(widePath, STGM_READ) == S_OK) {
+                link->GetPath(text, sizeof text, nullptr, 0);
+                target.first = text;
+                link->GetWorkingDirectory(text, sizeof text);
+                target.second = text;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+// The names in a folder, each in brackets, in the order the folder lists them.
+std::string FolderNames(const std::string& folder) {
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return "(no folder)";
+    std::string names;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            names += std::string("[") + found.cFileName + "]";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 bool HiresScreen() {
@@ -79,6 +123,7 @@ protected:
         progman_.Stop();
         http_.Stop();
         RemoveTree("C:\\LUDRA");
+        RemoveTree(StartFolder);
         DeleteFileA(DesktopShortcut().c_str());
     }
 
@@ -182,6 +227,50 @@ TEST_F(Installation, CompleteInstallationFromConfirmToProgramGroup) {
     std::printf("installed on a %dx%d screen\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
+// A folder typed without a drive, with a blank after it: installed in full under the folder
+// the program was started in, and every later step names that folder in full.
+TEST_F(Installation, RelativeFolderWithTrailingBlankIsInstalledUnderItsFullPath) {
+    ASSERT_TRUE(RemoveTree(StartFolder));
+    ASSERT_TRUE(CreateDirectoryA(StartFolder, nullptr));
+    const std::string full = std::string(StartFolder) + "\\LUDRA_REL";
+    Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});
+    ASSERT_TRUE(program_.Start(LDSETUP_EXE, StartFolder));
+    HWND dialog = WaitForDialogWithControl(program_.Id(), IDC_FOLDER);
+    ASSERT_NE(nullptr, dialog);
+    SetControlText(dialog, IDC_FOLDER, "LUDRA_REL ");
+    PressButton(dialog, IDOK);
+    EXPECT_EQ(DoneText, NextMessage());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+
+    for (const char* file : {"LUDRA.EXE", "SETUP.INF", "DATI\\ARCHIVI\\clienti.csv", "DOC\\LEGGIMI.TXT"})
+        EXPECT_EQ(DemoFile(file), ReadWholeFile(full + "\\" + file)) << file;
+    EXPECT_FALSE(FileExists(full + "\\LD46DEMO.zip"));
+    EXPECT_FALSE(FolderExists(full + "\\LUDRA_REL"));
+    EXPECT_EQ("[LUDRA_REL]", FolderNames(StartFolder)) << "the one folder, named without the blank";
+    char value[256] = {};
+    GetPrivateProfileStringA("GENERALE", "Azienda", "(none)", value, sizeof value, (full + "\\LUDRA.INI").c_str());
+    EXPECT_STREQ("Demo S.r.l.", value);
+
+    const std::pair<std::string, std::string> shortcut = ShortcutTarget(DesktopShortcut());
+    EXPECT_EQ(full + "\\LUDRA.EXE", shortcut.first);
+    EXPECT_EQ(full, shortcut.second);
+    ASSERT_TRUE(WaitUntil([&] { return progman_.Executes() > 0; }, 5000));
+    EXPECT_EQ("[CreateGroup(\"Ludra 4.7\")]"
+              "[AddItem(" +
+                  full +
+                  "\\ludra.exe,Ludra 4)]"
+                  "[AddItem(" +
+                  full +
+                  "\\ludra.chm,Help Ludra)]"
+                  "[AddItem(" +
+                  full +
+                  "\\manuale4.pdf,Manuale Ludra)]"
+                  "[ShowGroup(\"Ludra 4.7\",1)]",
+              progman_.Commands());
+}
+
 TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
     HWND dialog = StartAndConfirm();
     ASSERT_NE(nullptr, dialog);
@@ -252,6 +341,50 @@ TEST_F(Installation, CorruptPackageIsNotConfiguredAndIsDeleted) {
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
     CancelAndExpectCleanExit(program_, dialog);
+}
+
+// Run by the ctest entry win_e2e_install_full_disk, where the program cannot write a file past
+// LUDRA_FILE_SIZE_LIMIT KiB: the unpacking meets a failed write halfway through a file, as on
+// a full disk.
+TEST_F(Installation, FullDiskMidUnpackingEndsIncompleteWithNoFileCutShort) {
+    const char* limit = std::getenv("LUDRA_FILE_SIZE_LIMIT");
+    if (!limit)
+        GTEST_SKIP() << "needs the file-size limit of its ctest entry";
+    const size_t limitBytes = static_cast<size_t>(std::strtoull(limit, nullptr, 10)) * 1024;
+    ZipBuilder zip;
+    zip.Add("LUDRA.EXE", DemoFile("LUDRA.EXE"));
+    zip.Add("DATI/GRANDE.DAT", std::string(limitBytes * 2, '\0'));
+    zip.Add("SETUP.INF", DemoFile("SETUP.INF"));
+    ServePackage(zip.Build());
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_TRUE(FileExists("C:\\LUDRA\\LUDRA.EXE"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\DATI\\GRANDE.DAT"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
+    EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    CancelAndExpectExitZero(dialog);
+}
+
+// A small package whose central directory lists one deflated record of 64 MiB under 4,096
+// names (256 GiB declared): refused before a byte is written, the package deleted.
+TEST_F(Installation, PackageListingOneRecordUnderThousandsOfNamesIsRefusedWholeWith2004) {
+    ZipBuilder zip;
+    zip.Add("SETUP.INF", DemoFile("SETUP.INF"));
+    zip.Add("DATI/BOMB0000.DAT", std::string(64 << 20, '\0'));
+    for (int i = 1; i < 4096; ++i)
+        zip.AddAlias("DATI/BOMB" + std::to_string(10000 + i) + ".DAT", 1);
+    const std::string bomb = zip.Build();
+    ASSERT_LT(bomb.size(), 1u << 20);
+    ServePackage(bomb);
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_EQ("", FolderNames(Folder)) << "nothing unpacked, the package deleted";
+    CancelAndExpectExitZero(dialog);
 }
 
 TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
 #include "install/extract.h"
 #include "install/unzip.h"
 #include "support/scratch_folder.h"
@@ -155,6 +159,168 @@ TEST_F(UnpackTest, PathBeyondMaxPathFailsInsteadOfBeingCut) {
     if (IsFolderPath(deepest)) {
         EXPECT_TRUE(ListFolder(deepest).empty());
     }
+}
+
+// Folders met in any order, with names that share a beginning but not a folder: each file
+// still finds its folder made.
+TEST_F(UnpackTest, FoldersInAnyOrderAreAllMade) {
+    const char* const names[] = {"DOC/SUB/A.TXT", "DOC/SUBX/B.TXT", "DOC/C.TXT",      "DOC/SUB/D.TXT", "DO/E.TXT",
+                                 "X/Y/Z/F.TXT",   "X/Y/G.TXT",      "X/W/H.TXT",      "X/Y/Z/I.TXT",   "DOC/SU/J.TXT",
+                                 "K.TXT",         "doc/sub/L.TXT",  "DOC/SUB/M/N.TXT"};
+    ZipBuilder zip;
+    for (const char* name : names)
+        zip.Add(name, std::string("content of ") + name);
+    ASSERT_EQ(Unzip(zip.Build()), 1);
+    for (const char* name : names) {
+        std::string path = name;
+        std::replace(path.begin(), path.end(), '/', '\\');
+        EXPECT_EQ(ReadWholeFile(In(path)), std::string("content of ") + name) << name;
+    }
+}
+
+// 0xFFFFFFFE bytes each, one deflated byte stored: a package that claims what it would fill.
+std::string PackageDeclaring(int hugeEntries) {
+    ZipBuilder zip;
+    zip.Add("A.TXT", "written first without the weighing");
+    ZipBuilder::Options huge;
+    huge.declaredSize = 0xFFFFFFFE;
+    for (int i = 0; i < hugeEntries; ++i)
+        zip.Add("DATI/HUGE" + std::to_string(i) + ".DAT", "x", ZipBuilder::Deflated, huge);
+    return zip.Build();
+}
+
+TEST_F(UnpackTest, PackageDeclaringMoreThanTheFreeSpaceIsRefusedBeforeAnyWrite) {
+    ULARGE_INTEGER available = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(Widen(folder_).c_str(), &available, nullptr, nullptr));
+    const uint64_t perEntry = 0xFFFFFFFEull;
+    const uint64_t needed = available.QuadPart / perEntry + 1;
+    if (needed > 60000)
+        GTEST_SKIP() << "the volume has " << available.QuadPart << " bytes free, more than a zip can declare";
+    const std::string archive = PackageDeclaring(static_cast<int>(needed));
+    // No size limit of ours: only the free space refuses it.
+    ASSERT_TRUE(WriteWholeFile(archive_, archive));
+    EXPECT_EQ(UnzipPackage(Widen(archive_).c_str(), Widen(folder_).c_str(), UINT64_MAX), 0);
+    EXPECT_EQ(PackageFitsFolder(Widen(archive_).c_str(), Widen(folder_).c_str(), UINT64_MAX), 0);
+    EXPECT_TRUE(ListFolder(folder_).empty());
+
+    // With room to spare for every declared byte the same kind of package passes the weighing.
+    if (needed >= 2) {
+        ASSERT_TRUE(WriteWholeFile(archive_, PackageDeclaring(static_cast<int>(needed - 2))));
+        EXPECT_EQ(PackageFitsFolder(Widen(archive_).c_str(), Widen(folder_).c_str(), UINT64_MAX), 1);
+    }
+    std::printf("%llu bytes free: %llu entries of 4 GiB refused\n", static_cast<unsigned long long>(available.QuadPart),
+                static_cast<unsigned long long>(needed));
+}
+
+TEST_F(UnpackTest, PackageDeclaringMoreThanTheSizeLimitIsRefusedBeforeAnyWrite) {
+    EXPECT_EQ(Unzip(PackageDeclaring(2)), 0); // 8 GiB declared
+    EXPECT_TRUE(ListFolder(folder_).empty());
+    ASSERT_TRUE(WriteWholeFile(archive_, PackageDeclaring(1)));
+    EXPECT_EQ(PackageFitsFolder(Widen(archive_).c_str(), Widen(folder_).c_str(), 1ull << 30), 0);
+    EXPECT_EQ(PackageFitsFolder(Widen(archive_).c_str(), Widen(folder_).c_str(), 1ull << 33), 1);
+}
+
+// Thousands of names for one deflated record of 1 MiB: refused whole, nothing written.
+TEST_F(UnpackTest, EntriesSharingTheirDataAreRefusedBeforeAnyWrite) {
+    ZipBuilder bomb;
+    bomb.Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n").Add("DATI/BOMB0000.DAT", std::string(1 << 20, '\0'));
+    for (int i = 1; i < 4096; ++i)
+        bomb.AddAlias("DATI/BOMB" + std::to_string(10000 + i) + ".DAT", 1);
+    const std::string archive = bomb.Build();
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_TRUE(ListFolder(folder_).empty());
+    BSTR archivePath = SysAllocString(Widen(archive_).c_str());
+    BSTR folder = SysAllocString(Widen(folder_).c_str());
+    EXPECT_EQ(ExtractPackageChecked(archivePath, folder), 0);
+    SysFreeString(folder);
+    SysFreeString(archivePath);
+    EXPECT_TRUE(ListFolder(folder_).empty());
+}
+
+TEST_F(UnpackTest, EntryInflatingPastItsDeclaredSizeFailsAndLeavesNoFile) {
+    ZipBuilder::Options lying;
+    lying.declaredSize = 1000;
+    const std::string archive = ZipBuilder()
+                                    .Add("A.TXT", "a")
+                                    .Add("SUB/BIG.DAT", std::string(5 << 20, 'z'), ZipBuilder::Deflated, lying)
+                                    .Add("C.TXT", "never reached")
+                                    .Build();
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_EQ(ReadWholeFile(In("A.TXT")), "a");
+    EXPECT_FALSE(PathExists(In("SUB\\BIG.DAT")));
+    EXPECT_FALSE(PathExists(In("C.TXT")));
+    EXPECT_TRUE(ListFolder(In("SUB")).empty());
+}
+
+// What the shell's copy is checked with: the folder against the archive's central directory.
+TEST_F(UnpackTest, FolderMissingAFileOrHoldingAShortOneDoesNotMatchThePackage) {
+    const std::string archive = ZipBuilder()
+                                    .Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n")
+                                    .AddDirectory("VUOTA/")
+                                    .Add("DOC/A.TXT", std::string(5000, 'a'))
+                                    .Add("DOC/B.TXT", "bbbb", ZipBuilder::Stored)
+                                    .Add("../FUORI.TXT", "never written by the unpacker")
+                                    .Build();
+    ASSERT_EQ(Unzip(archive), 1);
+    const std::wstring archivePath = Widen(archive_);
+    const std::wstring folder = Widen(folder_);
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 1);
+    ASSERT_TRUE(WriteWholeFile(In("EXTRA.TXT"), "not in the archive: no harm"));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 1);
+
+    ASSERT_TRUE(DeleteFileA(In("DOC\\B.TXT").c_str()));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "a file missing";
+    ASSERT_TRUE(WriteWholeFile(In("DOC\\B.TXT"), "bbbb"));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 1);
+
+    ASSERT_TRUE(WriteWholeFile(In("DOC\\A.TXT"), std::string(4096, 'a')));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "a file cut short";
+    ASSERT_TRUE(WriteWholeFile(In("DOC\\A.TXT"), std::string(5000, 'a')));
+
+    ASSERT_TRUE(RemoveDirectoryA(In("VUOTA").c_str()));
+    ASSERT_TRUE(WriteWholeFile(In("VUOTA"), ""));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "a file where a folder belongs";
+
+    ASSERT_TRUE(WriteWholeFile(archive_, "<html>500</html>"));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "no archive to compare with";
+}
+
+// Run by the ctest entry win_install_unpack_full_disk, where the process cannot write a file
+// past LUDRA_FILE_SIZE_LIMIT KiB: a write fails halfway through a file as on a full disk.
+class UnpackFullDisk : public UnpackTest {
+protected:
+    void SetUp() override {
+        const char* limit = std::getenv("LUDRA_FILE_SIZE_LIMIT");
+        if (!limit)
+            GTEST_SKIP() << "needs the file-size limit of its ctest entry";
+        limitBytes_ = std::strtoull(limit, nullptr, 10) * 1024;
+    }
+    uint64_t limitBytes_ = 0;
+};
+
+TEST_F(UnpackFullDisk, WriteFailingMidFileFailsTheUnpackingAndLeavesNoShortFile) {
+    const std::string big(static_cast<size_t>(limitBytes_ * 2), '\0');
+    ZipBuilder::Options descriptor;
+    descriptor.dataDescriptor = true;
+    const std::string archive =
+        ZipBuilder().Add("A.TXT", "written before").Add("DATI/GRANDE.DAT", big).Add("C.TXT", "never reached").Build();
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_EQ(ReadWholeFile(In("A.TXT")), "written before");
+    EXPECT_FALSE(PathExists(In("DATI\\GRANDE.DAT"))) << "a file cut short under its own name";
+    EXPECT_TRUE(ListFolder(In("DATI")).empty());
+    EXPECT_FALSE(PathExists(In("C.TXT")));
+
+    // Replacing an existing file: the old one stays whole, no temporary file is left.
+    ASSERT_TRUE(WriteWholeFile(In("DATI\\GRANDE.DAT"), "old"));
+    EXPECT_EQ(Unzip(archive), 0);
+    EXPECT_EQ(ReadWholeFile(In("DATI\\GRANDE.DAT")), "old");
+    EXPECT_EQ(ListFolder(In("DATI")), (Names{"GRANDE.DAT"}));
+    EXPECT_EQ(ListFolder(folder_), (Names{"A.TXT", "DATI"}));
+
+    // The same package fits once the file is no larger than the limit.
+    const std::string fits =
+        ZipBuilder().Add("DATI/GRANDE.DAT", std::string(static_cast<size_t>(limitBytes_ / 2), '\0')).Build();
+    EXPECT_EQ(Unzip(fits), 1);
 }
 
 // Wine's shell cannot open a zip as a folder, so the extraction step falls back to the
