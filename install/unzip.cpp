@@ -14,19 +14,9 @@ namespace {
 constexpr wchar_t TempPrefix[] = L"ldz";
 constexpr DWORD MaxWriteSize = 1 << 20;
 
-// The whole archive as one read-only view.
+// The whole archive as one read-only view; its members are released in reverse order.
 class MappedArchive {
 public:
-    MappedArchive() : file_(), mapping_(nullptr), view_(nullptr), size_(0) {}
-    ~MappedArchive() {
-        if (view_)
-            UnmapViewOfFile(view_);
-        if (mapping_)
-            CloseHandle(mapping_);
-    }
-    MappedArchive(const MappedArchive&) = delete;
-    MappedArchive& operator=(const MappedArchive&) = delete;
-
     // An empty file cannot be mapped, and is no archive either.
     bool Open(const wchar_t* path) {
         file_.reset(
@@ -35,21 +25,21 @@ public:
         if (!file_.valid() || !GetFileSizeEx(file_.get(), &size) || size.QuadPart <= 0 ||
             static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX)
             return false;
-        mapping_ = CreateFileMappingW(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
+        mapping_.reset(CreateFileMappingW(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
         if (!mapping_)
             return false;
-        view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0);
+        view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0));
         size_ = static_cast<size_t>(size.QuadPart);
-        return view_ != nullptr;
+        return view_.valid();
     }
-    const unsigned char* data() const { return static_cast<const unsigned char*>(view_); }
+    const unsigned char* data() const { return static_cast<const unsigned char*>(view_.get()); }
     size_t size() const { return size_; }
 
 private:
     FileHandle file_;
-    HANDLE mapping_;
-    void* view_;
-    size_t size_;
+    KernelHandle mapping_;
+    MappedView view_;
+    size_t size_ = 0;
 };
 
 class FileSink : public ZipSink {

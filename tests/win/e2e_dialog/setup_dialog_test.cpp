@@ -153,7 +153,7 @@ TEST_F(SetupDialog, RelativeFolderWithTrailingBlanksIsCheckedAndShownInFull) {
     // The same with a drive and a trailing blank: the blank is no part of the folder.
     EXPECT_EQ(FolderExistsText, ConfirmAndReadAnswer(dialog, "C:\\LUDRATEST\\ESISTE "));
     EXPECT_EQ("C:\\LUDRATEST\\ESISTE", GetControlText(dialog, IDC_FOLDER));
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 // 151 characters is all the folder can hold: a short text that becomes longer in full is
@@ -166,7 +166,7 @@ TEST_F(SetupDialog, RelativeFolderWhoseFullPathIsTooLongIsRefusedUntouched) {
     ASSERT_NE(nullptr, dialog);
     const std::string typed = "NUOVA_CARTELLA"; // 158 characters in full
     EXPECT_EQ(FolderNotCreatedText, ConfirmAndReadAnswer(dialog, typed.c_str()));
-    EXPECT_FALSE(FolderExists(deep + "\\" + typed));
+    EXPECT_FALSE(IsFolderPath(deep + "\\" + typed));
     EXPECT_EQ(typed, GetControlText(dialog, IDC_FOLDER));
     ExpectFolderFieldRefocusedAndSelected(dialog);
 
@@ -174,7 +174,7 @@ TEST_F(SetupDialog, RelativeFolderWhoseFullPathIsTooLongIsRefusedUntouched) {
     ASSERT_TRUE(CreateDirectoryA((deep + "\\NUOVA").c_str(), nullptr));
     EXPECT_EQ(FolderExistsText, ConfirmAndReadAnswer(dialog, "NUOVA"));
     EXPECT_EQ(deep + "\\NUOVA", GetControlText(dialog, IDC_FOLDER));
-    CancelAndExpectCleanExit(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(SetupDialog, PastedFolderTextIsCutTo151Characters) {

@@ -247,7 +247,7 @@ TEST_F(Installation, RelativeFolderWithTrailingBlankIsInstalledUnderItsFullPath)
     for (const char* file : {"LUDRA.EXE", "SETUP.INF", "DATI\\ARCHIVI\\clienti.csv", "DOC\\LEGGIMI.TXT"})
         EXPECT_EQ(DemoFile(file), ReadWholeFile(full + "\\" + file)) << file;
     EXPECT_FALSE(FileExists(full + "\\LD46DEMO.zip"));
-    EXPECT_FALSE(FolderExists(full + "\\LUDRA_REL"));
+    EXPECT_FALSE(IsFolderPath(full + "\\LUDRA_REL"));
     EXPECT_EQ("[LUDRA_REL]", FolderNames(StartFolder)) << "the one folder, named without the blank";
     char value[256] = {};
     GetPrivateProfileStringA("GENERALE", "Azienda", "(none)", value, sizeof value, (full + "\\LUDRA.INI").c_str());
@@ -365,7 +365,7 @@ TEST_F(Installation, FullDiskMidUnpackingEndsIncompleteWithNoFileCutShort) {
     EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 // A small package whose central directory lists one deflated record of 64 MiB under 4,096
@@ -384,7 +384,7 @@ TEST_F(Installation, PackageListingOneRecordUnderThousandsOfNamesIsRefusedWholeW
     EXPECT_EQ(IncompleteText, NextMessage());
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_EQ("", FolderNames(Folder)) << "nothing unpacked, the package deleted";
-    CancelAndExpectExitZero(dialog);
+    CancelAndExpectCleanExit(program_, dialog);
 }
 
 TEST_F(Installation, PackageWithoutSetupInfIsUnpackedButNotCompleted) {
