@@ -10,7 +10,7 @@ packages=(
     wine64 wine fonts-wine
     xvfb xauth x11-apps imagemagick
     googletest
-    zip unzip curl
+    zip unzip curl openssl
     python3-pil fonts-dejavu-core
 )
 
