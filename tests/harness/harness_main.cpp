@@ -167,6 +167,59 @@ private:
     std::thread thread_;
 };
 
+// The wait dialog's answer times while it says the transfer runs: each probe asks the status field
+// for its text, so an answer tells what the program was doing when it came (the unpacking after
+// the transfer, which pumps nothing, answers with the completion text and is not counted).
+class TransferProbe {
+public:
+    explicit TransferProbe(DWORD processId) : processId_(processId), thread_([this] { Run(); }) {}
+    ~TransferProbe() { Stop(); }
+    void Stop() {
+        stopping_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    double LongestMs() const { return longestUs_ / 1000.0; }
+    int Probes() const { return probes_; }
+
+private:
+    void Run() {
+        HWND status = nullptr;
+        while (!stopping_ && !status) {
+            auto waits = WindowsOf(processId_, "#32770", nullptr,
+                                   [](HWND w) { return !IsMessageBox(w) && HasControl(w, AnimationId); });
+            if (!waits.empty())
+                status = GetDlgItem(waits.front(), WaitStatusId);
+            else
+                Sleep(5);
+        }
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        char text[128];
+        while (!stopping_ && status && IsWindow(status)) {
+            DWORD_PTR length = 0;
+            text[0] = '\0';
+            QueryPerformanceCounter(&start);
+            if (!SendMessageTimeoutA(status, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                                     30000, &length))
+                break;
+            QueryPerformanceCounter(&end);
+            if (!std::strstr(text, "in corso"))
+                break; // the transfer is over
+            const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+            if (us > longestUs_)
+                longestUs_ = us;
+            ++probes_;
+            Sleep(2);
+        }
+    }
+    DWORD processId_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<long long> longestUs_{0};
+    std::atomic<int> probes_{0};
+    std::thread thread_;
+};
+
 // A fresh C: drive, then ldsetup.exe up to its setup dialog; null if it does not get there.
 HWND StartAtSetupDialog(Program& program) {
     RemoveTree("C:\\LUDRA");
@@ -199,14 +252,20 @@ int RunBench() {
     PressButton(dialog, IDOK);
     HWND box = nullptr;
     double longestStallMs = 0;
+    double transferStallMs = 0;
+    int transferProbes = 0;
     double medianStallMs = 0;
     double p99StallMs = 0;
     int probes = 0;
     {
         StallProbe probe(dialog);
+        TransferProbe transfer(program.Id());
         box = WaitForMessageBox(program.Id(), InstallTimeoutMs);
         QueryPerformanceCounter(&end);
         probe.Stop();
+        transfer.Stop();
+        transferStallMs = transfer.LongestMs();
+        transferProbes = transfer.Probes();
         longestStallMs = probe.LongestMs();
         medianStallMs = probe.PercentileMs(0.5);
         p99StallMs = probe.PercentileMs(0.99);
@@ -217,6 +276,7 @@ int RunBench() {
     std::printf("install_ms=%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     std::printf("longest_stall_ms=%.1f\nmedian_stall_ms=%.2f\np99_stall_ms=%.2f\nstall_probes=%d\n", longestStallMs,
                 medianStallMs, p99StallMs, probes);
+    std::printf("longest_transfer_stall_ms=%.1f\ntransfer_probes=%d\n", transferStallMs, transferProbes);
     std::printf("message=%s\n", OneLine(MessageBoxText(box)).c_str());
     Sleep(300);
     PrintResources("after", program);
