@@ -295,7 +295,10 @@ void ReleaseBlock(PackageTransfer& transfer) {
     Lock lock(transfer.lock);
     ++transfer.head;
     if (transfer.workerWaiting) {
+        // The worker waited for room, not for the network: the no-data clock starts again with
+        // its next read.
         transfer.workerWaiting = false;
+        transfer.lastDataTick = GetTickCount64();
         SetEvent(transfer.spaceFree);
     }
 }
