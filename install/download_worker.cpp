@@ -61,9 +61,11 @@ unsigned char* BlockAt(PackageTransfer& transfer, unsigned index) {
     return transfer.blocks + static_cast<size_t>(index % ReadAheadBlocks) * TransferBlockSize;
 }
 
-// Called under the lock.
-void WakeGui(PackageTransfer& transfer) {
-    if (transfer.guiWaiting) {
+// Called under the lock: wakes a waiting GUI thread once a batch of blocks is ready, when the
+// transfer is over, or (always) when the request has been opened.
+void WakeGui(PackageTransfer& transfer, bool always = false) {
+    const bool batchReady = transfer.tail - transfer.head >= WakeBatchBlocks;
+    if (transfer.guiWaiting && (always || batchReady || transfer.phase != TransferPhase::Reading)) {
         transfer.guiWaiting = false;
         SetEvent(transfer.dataReady);
     }
@@ -89,7 +91,7 @@ HINTERNET OpenOnWorker(PackageTransfer& transfer) {
     transfer.handles = opened;
     transfer.phase = open ? TransferPhase::Reading : TransferPhase::Failed;
     transfer.lastDataTick = GetTickCount64();
-    WakeGui(transfer);
+    WakeGui(transfer, true);
     return open ? opened.request : nullptr;
 }
 
@@ -283,7 +285,8 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
                 return TransferWait::TimedOut;
             transfer.guiWaiting = true;
         }
-        const WaitOutcome outcome = WaitPumping(transfer.dataReady, left);
+        // Blocks that trickle in without making a batch are taken after a short wait.
+        const WaitOutcome outcome = WaitPumping(transfer.dataReady, left < BatchWaitMs ? left : BatchWaitMs);
         if (outcome == WaitOutcome::Cancelled)
             return TransferWait::Cancelled;
         if (outcome == WaitOutcome::Failed)
@@ -294,7 +297,7 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
 void ReleaseBlock(PackageTransfer& transfer) {
     Lock lock(transfer.lock);
     ++transfer.head;
-    if (transfer.workerWaiting) {
+    if (transfer.workerWaiting && ReadAheadBlocks - (transfer.tail - transfer.head) >= WakeBatchBlocks) {
         // The worker waited for room, not for the network: the no-data clock starts again with
         // its next read.
         transfer.workerWaiting = false;

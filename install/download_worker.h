@@ -8,7 +8,12 @@
 
 constexpr DWORD TransferBlockSize = 4096;
 // Blocks the worker may read ahead of the GUI thread.
-constexpr DWORD ReadAheadBlocks = 16;
+constexpr DWORD ReadAheadBlocks = 32;
+// A side that sleeps is woken only for this many blocks at once (or for the end of the data):
+// one wake-up per block would cost two Wine server round trips and two thread switches per block.
+constexpr DWORD WakeBatchBlocks = ReadAheadBlocks / 2;
+// A GUI thread that waits for a batch looks at what arrived meanwhile at least this often.
+constexpr DWORD BatchWaitMs = 15;
 
 // The handles of one request, each stored as soon as it exists: the root, the connection to the
 // server and the request on it.

@@ -107,11 +107,13 @@ for mode in pinned unpinned; do
     for round in $(seq 1 "$rounds"); do
         ms=$(run_ldsetup "$bench/install-$mode-$round.txt")
         echo "$mode ldsetup $round ${ms:-nan}" | tee -a "$results"
-        for key in longest_transfer_stall_ms longest_stall_ms; do
+        for key in longest_transfer_stall_ms longest_stall_ms transfer_ms; do
             echo "$mode $key $round $(value $key "$bench/install-$mode-$round.txt")" >>"$results"
         done
         echo "$mode floor $round $(run_floor "$bench/floor.txt")" | tee -a "$results"
+        echo "$mode floor_download_ms $round $(value download_ms "$bench/floor.txt")" >>"$results"
         echo "$mode floor+peek $round $(run_floor "$bench/floor.txt" --peek)" | tee -a "$results"
+        echo "$mode peek_download_ms $round $(value download_ms "$bench/floor.txt")" >>"$results"
         echo "$mode curl+unzip $round $(run_curl)" | tee -a "$results"
     done
     stop_server
@@ -166,6 +168,10 @@ def table(mode):
                     f"{statistics.median(values) / floor:.2f} | {len(values)} |")
     return "\n".join(rows)
 
+def med(mode, key):
+    values = samples.get((mode, key), [])
+    return f"{statistics.median(values):,.0f} ms" if values else "-"
+
 def stall_row(mode, key):
     values = samples.get((mode, key), [])
     if not values:
@@ -201,6 +207,15 @@ compare within one run, and prefer the medians.
 
 ldsetup's time includes what the floor does not do: the INI configuration and the shortcut
 after the unpacking, and the wait dialog's status, percentage and pump for every block.
+
+The transfer alone (ldsetup: from the wait dialog's first answer to its first answer after the
+last block, seen by the harness; the floors: their own download loop):
+
+| transfer only, median | pinned | unpinned |
+|---|---|---|
+| ldsetup | {med("pinned", "transfer_ms")} | {med("unpinned", "transfer_ms")} |
+| floor | {med("pinned", "floor_download_ms")} | {med("unpinned", "floor_download_ms")} |
+| floor with one `PeekMessage` per block | {med("pinned", "peek_download_ms")} | {med("unpinned", "peek_download_ms")} |
 
 ## Responsiveness
 

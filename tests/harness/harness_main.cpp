@@ -181,6 +181,8 @@ public:
     }
     double LongestMs() const { return longestUs_ / 1000.0; }
     int Probes() const { return probes_; }
+    // From the first answer of the wait dialog to the first one after the transfer.
+    double TransferMs() const { return transferUs_ / 1000.0; }
 
 private:
     void Run() {
@@ -204,19 +206,25 @@ private:
                                      30000, &length))
                 break;
             QueryPerformanceCounter(&end);
-            if (!std::strstr(text, "in corso"))
+            if (!firstUs_)
+                firstUs_ = start.QuadPart * 1000000 / frequency.QuadPart;
+            if (!std::strstr(text, "in corso")) {
+                transferUs_ = end.QuadPart * 1000000 / frequency.QuadPart - firstUs_;
                 break; // the transfer is over
+            }
             const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
             if (us > longestUs_)
                 longestUs_ = us;
             ++probes_;
-            Sleep(2);
+            Sleep(5);
         }
     }
     DWORD processId_;
     std::atomic<bool> stopping_{false};
     std::atomic<long long> longestUs_{0};
     std::atomic<int> probes_{0};
+    long long firstUs_ = 0;
+    std::atomic<long long> transferUs_{0};
     std::thread thread_;
 };
 
@@ -254,6 +262,7 @@ int RunBench() {
     double longestStallMs = 0;
     double transferStallMs = 0;
     int transferProbes = 0;
+    double transferMs = 0;
     double medianStallMs = 0;
     double p99StallMs = 0;
     int probes = 0;
@@ -266,6 +275,7 @@ int RunBench() {
         transfer.Stop();
         transferStallMs = transfer.LongestMs();
         transferProbes = transfer.Probes();
+        transferMs = transfer.TransferMs();
         longestStallMs = probe.LongestMs();
         medianStallMs = probe.PercentileMs(0.5);
         p99StallMs = probe.PercentileMs(0.99);
@@ -276,7 +286,8 @@ int RunBench() {
     std::printf("install_ms=%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     std::printf("longest_stall_ms=%.1f\nmedian_stall_ms=%.2f\np99_stall_ms=%.2f\nstall_probes=%d\n", longestStallMs,
                 medianStallMs, p99StallMs, probes);
-    std::printf("longest_transfer_stall_ms=%.1f\ntransfer_probes=%d\n", transferStallMs, transferProbes);
+    std::printf("longest_transfer_stall_ms=%.1f\ntransfer_probes=%d\ntransfer_ms=%.1f\n", transferStallMs,
+                transferProbes, transferMs);
     std::printf("message=%s\n", OneLine(MessageBoxText(box)).c_str());
     Sleep(300);
     PrintResources("after", program);
