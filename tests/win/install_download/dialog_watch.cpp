@@ -24,8 +24,9 @@ bool IsDialogClass(HWND window) {
 }
 } // namespace
 
-BoxAnswerer::BoxAnswerer(int confirmAnswer)
-    : confirmAnswer_(confirmAnswer), stopping_(false), mutex_(), texts_(), answered_(), thread_([this] { Run(); }) {}
+BoxAnswerer::BoxAnswerer(int confirmAnswer, DWORD confirmDelayMs)
+    : confirmAnswer_(confirmAnswer), confirmDelayMs_(confirmDelayMs), stopping_(false), mutex_(), texts_(), answered_(),
+      thread_([this] { Run(); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     stopping_ = true;
@@ -61,9 +62,18 @@ void BoxAnswerer::AnswerBox(HWND box) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
         return;
+    const bool confirmation = std::strcmp(text, ConfirmText) == 0;
+    if (confirmation && confirmDelayMs_) {
+        if (box != waitingBox_) {
+            waitingBox_ = box;
+            waitingSince_ = GetTickCount64();
+        }
+        if (GetTickCount64() - waitingSince_ < confirmDelayMs_)
+            return;
+    }
     answered_.push_back(box);
     texts_.push_back(text);
-    const int answer = std::strcmp(text, ConfirmText) == 0 ? confirmAnswer_ : IDOK;
+    const int answer = confirmation ? confirmAnswer_ : IDOK;
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-// Answers every message box of this process: the Cancel confirmation with confirmAnswer,
-// any other box with IDOK. Records each box's text.
+// Answers every message box of this process: the Cancel confirmation with confirmAnswer (after
+// it has been up for confirmDelayMs), any other box with IDOK. Records each box's text.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(int confirmAnswer = IDNO);
+    explicit BoxAnswerer(int confirmAnswer = IDNO, DWORD confirmDelayMs = 0);
     ~BoxAnswerer();
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
@@ -28,6 +28,9 @@ private:
     static BOOL CALLBACK OnWindow(HWND window, LPARAM self);
 
     int confirmAnswer_;
+    DWORD confirmDelayMs_;
+    HWND waitingBox_ = nullptr;
+    ULONGLONG waitingSince_ = 0;
     std::atomic<bool> stopping_;
     mutable std::mutex mutex_;
     std::vector<std::string> texts_;

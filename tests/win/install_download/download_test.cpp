@@ -10,6 +10,7 @@
 #include "dialog_watch.h"
 #include "http_server.h"
 #include "install/download.h"
+#include "package_url.h"
 #include "scratch_folder.h"
 #include "zip_builder.h"
 
@@ -319,6 +320,19 @@ TEST_F(DownloadTest, CancelAnsweredNoLetsTheTransferComplete) {
     EXPECT_FALSE(PathExists(PackageFile()));
     ASSERT_FALSE(watch.Percents().empty());
     EXPECT_EQ(watch.Percents().back(), "100");
+}
+
+// The confirmation may stay up longer than the no-data limit: the worker meanwhile fills its
+// read-ahead and waits for room, which is no silence of the network. No lets the transfer finish.
+TEST_F(DownloadTest, CancelQuestionLeftOpenPastTheNoDataLimitThenNoCompletes) {
+    if (!WaitDialogAvailable())
+        GTEST_SKIP() << "the wait shows no dialog in this build";
+    Serve({200, ProductPackage(400000)});
+    BoxAnswerer boxes(IDNO, LUDRA_NO_DATA_LIMIT_MS + 1000);
+    WaitDialogWatch watch(true);
+    EXPECT_EQ(Download(), DownloadSucceeded);
+    EXPECT_EQ(boxes.Texts(), Texts{ConfirmText});
+    EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(400000));
 }
 
 // The transfer's own failures, on an open request: a file that cannot be written.
