@@ -274,9 +274,12 @@ the GUI thread for every block (two Wine server round trips and two thread switc
 2.44x pinned and 1.95x unpinned from Conferma to the success message, timed with the interface
 being probed. Waking a sleeping side only per batch of 16 blocks brought that to 1.82x and 1.13x
 (3 rounds); timing without the probes, which cost the program time themselves, to 1.71x and 1.43x.
-What is left between the download step and the floor with one `PeekMessage` per block is mostly
-Wine scheduling the two threads on one CPU; the success message comes after the INI configuration
-and the shortcut, which the floor does not do.
+The download step has not reached the target of 1.3x the floor: what is left between it and the
+floor with one `PeekMessage` per block (its status, percentage and block hand-over under a
+critical section, the worker thread's switches, the unpacking through temporary names) has not
+been taken apart yet, and on this shared machine the rounds of one run differ by up to 2x, so
+figures of one run are to be read side by side only. The success message comes after the INI
+configuration and the shortcut, which the floor does not do.
 
 `tools/benchmark.sh` rewrites this file.
 """
