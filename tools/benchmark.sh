@@ -259,9 +259,10 @@ shows "Download completato. Attendere fine installazione ...." and 100 meanwhile
 
 ## How the download keeps pace
 
-The network calls run on a worker thread that reads up to 16 blocks ahead; the GUI thread takes
-each block from it under a critical section (an event is set only when the other side sleeps on
-it), gives it its status text, its pump and its percentage, and writes it. The wait dialog looks
+The network calls run on a worker thread that reads up to 32 blocks ahead, up to 16 with one
+call; the GUI thread takes each 4,096-byte block from it under a critical section (an event is
+set only when the other side sleeps on it, and then for a batch of 16 blocks), gives it its status
+text, its pump and its percentage, and writes it. The wait dialog looks
 its controls up once and sets a text, enables Cancel or sends a percentage only when the value
 differs from the one it last set, remembered in memory: the status text changes twice in a
 download and the percentage once in about 95 blocks.
