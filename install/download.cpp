@@ -1,5 +1,6 @@
-// The package download: one HTTP request, the body written block by block into the
-// installation folder under the wait dialog, then the unpacking and the package's deletion.
+// The package download: one HTTP(S) request made by a worker thread, the body written block by
+// block into the installation folder under the wait dialog, then the unpacking and the package's
+// deletion. The GUI thread never blocks on the network: it pumps while it waits for the worker.
 #include "install/download.h"
 
 #include <climits>
@@ -10,6 +11,7 @@
 #include "base/globals.h"
 #include "install/extract.h"
 #include "base/handles.h"
+#include "install/download_worker.h"
 #include "install/package_digest.h"
 #include "package_url.h"
 #include "progress/wait.h"
@@ -18,51 +20,14 @@ char PackagePath[PackagePathSize] = {};
 
 namespace {
 constexpr char PackageName[] = "LD46DEMO.zip";
-constexpr char AgentName[] = "VaVava";
-constexpr DWORD TransferBlockSize = 4096;
-constexpr DWORD HttpStatusOk = 200;
 constexpr int WidePathSize = 256;
+// No data for this long, on the request or on any read, fails the download.
+constexpr DWORD NoDataLimitMs = LUDRA_NO_DATA_LIMIT_MS;
 
 constexpr char DownloadingText[] = "Attenzione! Download in corso ....";
 constexpr char CompletedText[] = "Download completato. Attendere fine installazione ....";
 constexpr char FailureText[] = "Attenzione! Connessione Internet non disponibile, download fallito.";
 constexpr UINT FailureStyle = MB_SYSTEMMODAL | MB_ICONEXCLAMATION;
-
-class InternetHandle {
-public:
-    InternetHandle() : handle_(nullptr) {}
-    ~InternetHandle() {
-        if (handle_)
-            InternetCloseHandle(handle_);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-
-    HINTERNET get() const { return handle_; }
-    HINTERNET* out() { return &handle_; }
-
-private:
-    HINTERNET handle_;
-};
-
-class LockedBlock {
-public:
-    explicit LockedBlock(SIZE_T size) : block_(nullptr), memory_(AllocLockedBlock(size, &block_)) {}
-    ~LockedBlock() {
-        if (memory_) {
-            GlobalUnlock(memory_);
-            GlobalFree(memory_);
-        }
-    }
-    LockedBlock(const LockedBlock&) = delete;
-    LockedBlock& operator=(const LockedBlock&) = delete;
-
-    unsigned char* get() const { return static_cast<unsigned char*>(block_); }
-
-private:
-    void* block_;
-    HGLOBAL memory_;
-};
 
 // Not clamped to 100: a body longer than expected shows more, as far as an int goes.
 int Percentage(uint64_t received, DWORD expectedSize) {
@@ -72,39 +37,48 @@ int Percentage(uint64_t received, DWORD expectedSize) {
     return percent < static_cast<double>(INT_MAX) ? static_cast<int>(percent) : INT_MAX;
 }
 
-// The length the server announced, when it announced one.
-bool ReadContentLength(HINTERNET request, DWORD& length) {
-    DWORD size = sizeof length;
-    return HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) != 0;
-}
-
-// Reads and writes until the end of the data; false on a failed read or write, or Cancel.
-bool TransferBlocks(HINTERNET request, HANDLE file, DWORD expectedSize, unsigned char* block, uint64_t& total) {
+// Takes the worker's blocks and writes them until the end of the data; false on a failed read
+// or write, no data within the limit, or Cancel. Every block gets its status, its pump (where
+// Cancel is heard; the block just read is then not written) and its percentage.
+bool TransferBlocks(PackageTransfer& transfer, HANDLE file, DWORD expectedSize, uint64_t& total) {
     for (;;) {
-        std::memset(block, 0, TransferBlockSize);
+        const unsigned char* block = nullptr;
         DWORD count = 0;
-        if (!InternetReadFile(request, block, TransferBlockSize, &count))
-            return false;
-        if (count == 0)
+        const TransferWait next = NextBlock(transfer, &block, &count);
+        if (next == TransferWait::Ended)
             return true;
+        if (next != TransferWait::Ready)
+            return false;
         SetWaitStatus(DownloadingText);
-        // The block just read is not written once Cancel is confirmed.
         if (PumpMessages())
             return false;
         total += count;
         SetWaitPercent(Percentage(total, expectedSize));
         DWORD written = 0;
-        if (!WriteFile(file, block, count, &written, nullptr) || written != count)
+        const bool wrote = WriteFile(file, block, count, &written, nullptr) && written == count;
+        ReleaseBlock(transfer);
+        if (!wrote)
             return false;
     }
 }
 
-// Opens the URL and writes the body into PackagePath. The file is closed, then the URL
-// handle, then the root handle, on every path.
-bool ReceivePackage(const char* folder, const char* url) {
-    InternetHandle root;
-    InternetHandle request;
-    if (!OpenPackageUrl(url, root.out(), request.out()))
+int CopyTransferToFile(PackageTransfer& transfer, HANDLE file, DWORD expectedSize) {
+    uint64_t total = 0;
+    if (!TransferBlocks(transfer, file, expectedSize, total))
+        return 0;
+    // A connection closed cleanly before the announced length looks like the end of the data.
+    DWORD announced = 0;
+    if (AnnouncedLength(transfer, &announced) && total != announced)
+        return 0;
+    SetWaitStatus(CompletedText);
+    SetWaitPercent(100);
+    return 1;
+}
+
+// Has the worker open the URL, then writes the body into PackagePath. The file is closed on
+// every path; the worker closes its handles once its last call has returned.
+bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transfer) {
+    if (!StartTransfer(transfer, url, nullptr, NoDataLimitMs) || WaitForRequest(transfer) != TransferWait::Ready)
         return false;
     const int length = std::snprintf(PackagePath, sizeof PackagePath, "%s\\%s", folder, PackageName);
     if (length < 0 || static_cast<size_t>(length) >= sizeof PackagePath) {
@@ -115,9 +89,24 @@ bool ReceivePackage(const char* folder, const char* url) {
     FileHandle file(CreateFileA(PackagePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
-    if (!CopyUrlToFile(request.get(), file.get(), PackageSize))
+    if (!CopyTransferToFile(transfer, file.get(), PackageSize))
         return false;
     return file.Close();
+}
+
+// After a failure the message comes at once; a worker still inside a call the network has not
+// ended yet is waited for afterwards, with the owner disabled again so that nothing can start
+// the step a second time meanwhile.
+void FinishAfterFailure(HWND owner, PackageTransfer& transfer) {
+    if (!TransferRunning(transfer)) {
+        FinishTransfer(transfer);
+        return;
+    }
+    if (owner)
+        EnableWindow(owner, FALSE);
+    FinishTransfer(transfer);
+    if (owner)
+        EnableWindow(owner, TRUE);
 }
 
 // Hands the package to the extraction; 0 only when the built-in unpacker failed.
@@ -151,47 +140,35 @@ HGLOBAL AllocLockedBlock(SIZE_T size, void** block) {
 }
 
 int OpenPackageUrl(const char* url, HINTERNET* root, HINTERNET* request) {
-    if (!InternetCheckConnectionA(url, FLAG_ICC_FORCE_CONNECTION, 0))
-        return 0;
-    // A direct connection: any proxy configured on the machine is ignored.
-    *root = InternetOpenA(AgentName, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (!*root)
-        return 0;
-    *request = InternetOpenUrlA(*root, url, nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (!*request)
-        return 0;
-    // An error page opens like the package; only the status tells them apart.
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    if (!HttpQueryInfoA(*request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return 0;
-    return status == HttpStatusOk ? 1 : 0;
+    // The connection handle is a child of the root and is closed with it.
+    RequestHandles handles;
+    const bool open = OpenRequest(url, handles, NoDataLimitMs);
+    *root = handles.root;
+    *request = handles.request;
+    return open ? 1 : 0;
 }
 
 int CopyUrlToFile(HINTERNET request, HANDLE file, DWORD expectedSize) {
-    uint64_t total = 0;
-    {
-        LockedBlock block(TransferBlockSize);
-        if (!block.get() || !TransferBlocks(request, file, expectedSize, block.get(), total))
-            return 0;
-    }
-    // A connection closed cleanly before the announced length looks like the end of the data.
-    DWORD announced = 0;
-    if (ReadContentLength(request, announced) && total != announced)
+    PackageTransfer transfer;
+    if (!StartTransfer(transfer, nullptr, request, NoDataLimitMs))
         return 0;
-    SetWaitStatus(CompletedText);
-    SetWaitPercent(100);
-    return 1;
+    const int copied = CopyTransferToFile(transfer, file, expectedSize);
+    FinishTransfer(transfer);
+    return copied;
 }
 
 int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256) {
     BeginWait(owner, AppCaption.data());
+    PackageTransfer transfer;
     // A package that is not the one the build expects is a failed download: it is not unpacked.
-    if (!ReceivePackage(folder, url) || !PackageMatchesDigest(PackagePath, expectedSha256)) {
+    if (!ReceivePackage(folder, url, transfer) || !PackageMatchesDigest(PackagePath, expectedSha256)) {
+        StopTransfer(transfer);
         EndWait();
         MessageBoxA(owner, FailureText, AppCaption.data(), FailureStyle);
+        FinishAfterFailure(owner, transfer);
         return DownloadFailed;
     }
+    FinishTransfer(transfer);
     const int unpacked = UnpackPackage(folder);
     EndWait();
     DeleteFileA(PackagePath);

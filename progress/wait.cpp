@@ -22,20 +22,45 @@ std::array<char, AnimationSpecSize> AnimationSpec = {};
 namespace {
 HCURSOR ReplacedCursor = nullptr;
 constexpr size_t PercentTextSize = 16;
-// Texts up to this length are compared with what a field shows before they are set again.
-constexpr size_t WaitTextCompareSize = 512;
+// Texts up to this length are remembered and not set again while unchanged.
+constexpr size_t WaitTextMemorySize = 512;
+constexpr int NoPercentShown = -1;
+
+// What the wait dialog's controls are and what was last put into them, so that a step that
+// reports the same text and percentage for every block costs no window traffic. Reset with
+// every dialog.
+struct ShownState {
+    HWND status = nullptr;
+    HWND detail = nullptr;
+    HWND cancel = nullptr;
+    HWND bar = nullptr;
+    bool barShown = false;
+    bool cancelEnabled = false;
+    int percent = NoPercentShown;
+    char statusText[WaitTextMemorySize] = {};
+    char detailText[WaitTextMemorySize] = {};
+    bool statusKnown = false;
+    bool detailKnown = false;
+};
+ShownState Shown;
 
 void DestroyWaitDialog() {
     if (WaitDialog) {
         DestroyWindow(WaitDialog);
         WaitDialog = nullptr;
     }
+    Shown = ShownState();
 }
 
 void CreateWaitDialog() {
+    Shown = ShownState();
     WaitDialog = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_WAIT), WaitOwner, WaitDlgProc, 0);
     if (!WaitDialog)
         return;
+    Shown.status = GetDlgItem(WaitDialog, IDC_WAIT_STATUS);
+    Shown.detail = GetDlgItem(WaitDialog, IDC_WAIT_DETAIL);
+    Shown.cancel = GetDlgItem(WaitDialog, IDC_WAIT_CANCEL);
+    Shown.bar = GetDlgItem(WaitDialog, IDC_WAIT_PERCENT);
     ShowWindow(WaitDialog, SW_SHOW);
     SetCursor(ReplacedCursor);
 }
@@ -76,13 +101,38 @@ void EndWait() {
 }
 
 namespace {
-bool ControlShowsText(HWND control, const char* text) {
-    const size_t length = std::strlen(text);
-    if (static_cast<size_t>(GetWindowTextLengthA(control)) != length || length >= WaitTextCompareSize)
+// The text a field was last given, when it is remembered; null for other fields.
+HWND FieldFor(int controlId, char** memory, bool** known) {
+    if (controlId == IDC_WAIT_STATUS) {
+        *memory = Shown.statusText;
+        *known = &Shown.statusKnown;
+        return Shown.status;
+    }
+    if (controlId == IDC_WAIT_DETAIL) {
+        *memory = Shown.detailText;
+        *known = &Shown.detailKnown;
+        return Shown.detail;
+    }
+    *memory = nullptr;
+    *known = nullptr;
+    return GetDlgItem(WaitDialog, controlId);
+}
+
+// Sets the text unless the field was last given the same one; true when it was set.
+bool SetFieldText(int controlId, const char* text) {
+    char* memory = nullptr;
+    bool* known = nullptr;
+    HWND field = FieldFor(controlId, &memory, &known);
+    if (memory && *known && std::strcmp(memory, text) == 0)
         return false;
-    char shown[WaitTextCompareSize];
-    GetWindowTextA(control, shown, sizeof shown);
-    return std::strcmp(shown, text) == 0;
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    if (memory) {
+        const size_t length = std::strlen(text);
+        *known = length < WaitTextMemorySize;
+        if (*known)
+            std::memcpy(memory, text, length + 1);
+    }
+    return true;
 }
 } // namespace
 
@@ -93,14 +143,14 @@ int SetWaitItemText(int controlId, const char* text) {
         CreateWaitDialog();
     if (!WaitDialog)
         return 1;
-    // The download repeats its status for every block: a text the field already shows is not
-    // set again, which would only make the edit control lay it out and paint it anew.
-    HWND field = GetDlgItem(WaitDialog, controlId);
-    if (!ControlShowsText(field, text ? text : ""))
-        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""));
-    HWND cancel = GetDlgItem(WaitDialog, IDC_WAIT_CANCEL);
-    EnableWindow(cancel, TRUE);
-    UpdateWindow(cancel);
+    // The download repeats its status for every block: an unchanged text is not set again, and
+    // Cancel, enabled and painted with the first text, needs nothing more until a text changes.
+    const bool changed = SetFieldText(controlId, text ? text : "");
+    if (changed || !Shown.cancelEnabled) {
+        EnableWindow(Shown.cancel, TRUE);
+        UpdateWindow(Shown.cancel);
+        Shown.cancelEnabled = true;
+    }
     return 1;
 }
 
@@ -115,12 +165,18 @@ int SetWaitDetail(const char* text) {
 int SetWaitPercent(int percent) {
     if (!WaitDialog)
         return 1;
-    HWND bar = GetDlgItem(WaitDialog, IDC_WAIT_PERCENT);
-    if (!(GetWindowLongPtrA(bar, GWL_STYLE) & WS_VISIBLE))
-        ShowWindow(bar, SW_SHOW);
+    if (!Shown.barShown) {
+        if (!(GetWindowLongPtrA(Shown.bar, GWL_STYLE) & WS_VISIBLE))
+            ShowWindow(Shown.bar, SW_SHOW);
+        Shown.barShown = true;
+    }
+    // The bar is sent a value only when it differs from the last one it was sent.
+    if (percent == Shown.percent)
+        return 1;
     char text[PercentTextSize];
     snprintf(text, sizeof text, "%d", percent);
-    SendMessageA(bar, SetPercentMessage, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(Shown.bar, SetPercentMessage, 0, reinterpret_cast<LPARAM>(text));
+    Shown.percent = percent;
     return 1;
 }
 
@@ -134,4 +190,34 @@ int PumpMessages() {
             return WaitCancelled;
     }
     return WaitCancelled;
+}
+
+WaitOutcome WaitPumping(HANDLE object, DWORD timeoutMs, bool hearCancel) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        if (hearCancel && WaitActive && WaitCancelled)
+            return WaitOutcome::Cancelled;
+        const ULONGLONG spent = GetTickCount64() - start;
+        if (spent >= timeoutMs)
+            return WaitOutcome::TimedOut;
+        const DWORD remaining = static_cast<DWORD>(timeoutMs - spent);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(object ? 1 : 0, object ? &object : nullptr, remaining,
+                                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (object && woken == WAIT_OBJECT_0)
+            return WaitOutcome::Signalled;
+        if (woken == WAIT_TIMEOUT)
+            return WaitOutcome::TimedOut;
+        if (woken == WAIT_FAILED)
+            return WaitOutcome::Failed;
+        MSG message = {};
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            HandlePumpedMessage(message);
+            if (hearCancel && WaitActive && WaitCancelled)
+                return WaitOutcome::Cancelled;
+        }
+        // Until the dialog shows, the wait looks as it began: the hourglass, whatever a window
+        // under the mouse asked for meanwhile.
+        if (WaitActive && !WaitDialog)
+            SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    }
 }

@@ -23,4 +23,10 @@ int SetWaitPercent(int percent);
 // Dispatches every pending message; returns WaitCancelled (non-zero once Cancel was confirmed).
 int PumpMessages();
 
+enum class WaitOutcome { Signalled, TimedOut, Cancelled, Failed };
+// Waits for the object (null: for the time alone) while dispatching the thread's messages as
+// PumpMessages does, so every window answers meanwhile. Ends early when the wait's Cancel is
+// confirmed, when it hears Cancel (outside a wait it never does).
+WaitOutcome WaitPumping(HANDLE object, DWORD timeoutMs, bool hearCancel = true);
+
 INT_PTR CALLBACK WaitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

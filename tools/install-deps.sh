@@ -11,7 +11,7 @@ packages=(
     xvfb xauth x11-apps imagemagick
     googletest
     clang-format clang-tidy
-    zip unzip curl
+    zip unzip curl openssl
     python3-pil fonts-dejavu-core
 )
 

@@ -12,6 +12,8 @@ namespace harness {
 namespace {
 constexpr DWORD AcceptPollMs = 50;
 constexpr DWORD ReceiveTimeoutMs = 3000;
+// A stalled connection is held at most this long, even if neither side gives up.
+constexpr ULONGLONG HoldLimitMs = 120000;
 
 const char* ReasonPhrase(int status) {
     switch (status) {
@@ -137,6 +139,10 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         lastUserAgent_ = HeaderValue(request, "User-Agent");
     }
     ++requests_;
+    if (response.silent) {
+        HoldOpen(clientHandle);
+        return;
+    }
 
     char header[256];
     snprintf(header, sizeof header,
@@ -145,7 +151,10 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
              response.status, ReasonPhrase(response.status), response.body.size());
     if (!SendAll(client, header, std::strlen(header)))
         return;
-    const size_t total = response.cutAfter < response.body.size() ? response.cutAfter : response.body.size();
+    size_t total = response.cutAfter < response.body.size() ? response.cutAfter : response.body.size();
+    const bool stall = response.stallAfter < total;
+    if (stall)
+        total = response.stallAfter;
     const size_t chunk = response.chunkSize ? response.chunkSize : (total ? total : 1);
     for (size_t sent = 0; sent < total && !stopping_; sent += chunk) {
         const size_t piece = total - sent < chunk ? total - sent : chunk;
@@ -154,7 +163,30 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         if (response.chunkPauseMs)
             Sleep(response.chunkPauseMs);
     }
+    if (stall) {
+        HoldOpen(clientHandle);
+        return;
+    }
     shutdown(client, SD_SEND);
+}
+
+// Sends nothing more and waits for the client to close the connection (or the server to stop).
+void HttpServer::HoldOpen(UINT_PTR clientHandle) {
+    const SOCKET client = static_cast<SOCKET>(clientHandle);
+    const ULONGLONG until = GetTickCount64() + HoldLimitMs;
+    char buffer[4096];
+    while (!stopping_ && GetTickCount64() < until) {
+        fd_set ready;
+        FD_ZERO(&ready);
+        FD_SET(client, &ready);
+        timeval wait = {0, static_cast<long>(AcceptPollMs * 1000)};
+        if (select(0, &ready, nullptr, nullptr, &wait) <= 0)
+            continue;
+        if (recv(client, buffer, sizeof buffer, 0) <= 0) {
+            ++heldClosed_;
+            return;
+        }
+    }
 }
 
 } // namespace harness

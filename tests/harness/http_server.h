@@ -1,5 +1,6 @@
 // A small HTTP/1.0 server on 127.0.0.1 for the tests, run on its own thread: it answers every
-// request with one scripted response (status, body, a cut-short body, a slow body).
+// request with one scripted response (status, body, a cut-short body, a slow body, a body that
+// stalls on an open connection, or no answer at all).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,11 @@ struct HttpResponse {
     // Body sent in pieces of this size with a pause after each (0: all at once).
     size_t chunkSize = 0;
     DWORD chunkPauseMs = 0;
+    // After this many body bytes nothing more is sent, and the connection is kept open until the
+    // client closes it (a dead route, a stuck proxy).
+    size_t stallAfter = std::string::npos;
+    // The request is read and never answered; the connection is kept open as above.
+    bool silent = false;
 };
 
 class HttpServer {
@@ -38,16 +44,20 @@ public:
     int RequestCount() const { return requests_; }
     std::string LastRequestLine() const;
     std::string LastUserAgent() const;
+    // Connections kept open by a stall that the client has closed since.
+    int HeldConnectionsClosed() const { return heldClosed_; }
 
 private:
     void Serve();
     void Answer(UINT_PTR client);
+    void HoldOpen(UINT_PTR client);
 
     UINT_PTR listener_ = ~UINT_PTR{0};
     unsigned short port_ = 0;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> requests_{0};
+    std::atomic<int> heldClosed_{0};
     mutable std::mutex mutex_;
     HttpResponse response_;
     std::string lastRequestLine_;

@@ -10,6 +10,7 @@
 #include "dialog_watch.h"
 #include "http_server.h"
 #include "install/download.h"
+#include "package_url.h"
 #include "support/program_texts.h"
 #include "support/scratch_folder.h"
 #include "support/zip_builder.h"
@@ -29,11 +30,46 @@ std::string Noise(size_t size) {
     return bytes;
 }
 
-std::string ProductPackage() {
+std::string ProductPackage(size_t programSize = 20000) {
     return ZipBuilder()
         .Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n")
-        .Add("PROGRAMMI/LUDRA.EXE", Noise(20000), ZipBuilder::Stored)
+        .Add("PROGRAMMI/LUDRA.EXE", Noise(programSize), ZipBuilder::Stored)
         .Build();
+}
+
+// Timer ticks of a window of the test thread, which is the step's GUI thread: the longest time
+// the thread went without serving its windows.
+constexpr UINT_PTR TickTimer = 11;
+constexpr UINT TickMs = 10;
+ULONGLONG LastTick = 0;
+ULONGLONG LongestGap = 0;
+int Ticks = 0;
+
+LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == TickTimer) {
+        const ULONGLONG now = GetTickCount64();
+        if (LastTick && now - LastTick > LongestGap)
+            LongestGap = now - LastTick;
+        LastTick = now;
+        ++Ticks;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeTickingWindow() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TickProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "LudraDownloadTickWindow";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "LudraDownloadTickWindow", "ticks", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    LastTick = 0;
+    LongestGap = 0;
+    Ticks = 0;
+    SetTimer(window, TickTimer, TickMs, nullptr);
+    return window;
 }
 
 class DownloadTest : public testing::Test {
@@ -74,22 +110,49 @@ TEST_F(DownloadTest, WholePackageIsUnpackedAndDeleted) {
     EXPECT_TRUE(IsWindowEnabled(owner_));
 }
 
-TEST_F(DownloadTest, WaitShowsEveryBlockThenCompletionWithPercentages) {
+// The status and the percentage are given for every block, but a field or the bar is sent a
+// value only when it changes: 0 for the first 95 blocks, 1 from 390,572 bytes on, 100 at the end.
+TEST_F(DownloadTest, WaitShowsEachNewPercentageOnceThenCompletion) {
     if (!WaitDialogAvailable())
         GTEST_SKIP() << "the wait shows no dialog in this build";
-    Serve({200, ProductPackage()});
+    Serve({200, ProductPackage(400000)});
     BoxAnswerer boxes;
     WaitDialogWatch watch;
     EXPECT_EQ(Download(), DownloadSucceeded);
     ASSERT_TRUE(watch.DialogSeen());
-    const Texts& percents = watch.Percents();
-    ASSERT_GE(percents.size(), 3u);
-    // 4,096 x 100 / 39,057,124 truncates to 0; the end always shows 100.
-    for (size_t i = 0; i + 1 < percents.size(); ++i)
-        EXPECT_EQ(percents[i], "0") << i;
-    EXPECT_EQ(percents.back(), "100");
-    // The status is given for every block, but the field is set only when its text changes.
+    EXPECT_EQ(watch.Percents(), (Texts{"0", "1", "100"}));
     EXPECT_EQ(watch.Statuses(), (Texts{DownloadingText, DownloadCompletedText}));
+}
+
+// The reads wait for the network on a worker thread: the step's thread serves its windows
+// meanwhile, before the first block as between blocks.
+TEST_F(DownloadTest, WindowsKeepAnsweringWhileTheNetworkIsSlow) {
+    harness::HttpResponse slow{200, ProductPackage()};
+    slow.chunkSize = 4096;
+    slow.chunkPauseMs = 300;
+    Serve(slow);
+    HWND ticking = MakeTickingWindow();
+    ASSERT_NE(ticking, nullptr);
+    BoxAnswerer boxes;
+    EXPECT_EQ(Download(), DownloadSucceeded);
+    KillTimer(ticking, TickTimer);
+    DestroyWindow(ticking);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_GT(Ticks, 20);
+    EXPECT_LT(LongestGap, 200u) << "the thread went that long without serving its windows";
+}
+
+// Many more blocks than the worker may read ahead, arriving in pieces that are no multiple of a
+// block: every byte reaches the package once and in order (the unpacking checks each CRC).
+TEST_F(DownloadTest, LargePackageArrivesWholeThroughTheReadAhead) {
+    const std::string package = ProductPackage(1500000);
+    harness::HttpResponse pieces{200, package};
+    pieces.chunkSize = 1500;
+    Serve(pieces);
+    BoxAnswerer boxes;
+    EXPECT_EQ(Download(), DownloadSucceeded);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(1500000));
 }
 
 TEST_F(DownloadTest, ErrorPagesFailWithTheMessageAndNoPackage) {
@@ -253,6 +316,19 @@ TEST_F(DownloadTest, CancelAnsweredNoLetsTheTransferComplete) {
     EXPECT_FALSE(PathExists(PackageFile()));
     ASSERT_FALSE(watch.Percents().empty());
     EXPECT_EQ(watch.Percents().back(), "100");
+}
+
+// The confirmation may stay up longer than the no-data limit: the worker meanwhile fills its
+// read-ahead and waits for room, which is no silence of the network. No lets the transfer finish.
+TEST_F(DownloadTest, CancelQuestionLeftOpenPastTheNoDataLimitThenNoCompletes) {
+    if (!WaitDialogAvailable())
+        GTEST_SKIP() << "the wait shows no dialog in this build";
+    Serve({200, ProductPackage(400000)});
+    BoxAnswerer boxes(IDNO, nullptr, LUDRA_NO_DATA_LIMIT_MS + 1000);
+    WaitDialogWatch watch(true);
+    EXPECT_EQ(Download(), DownloadSucceeded);
+    EXPECT_EQ(boxes.Texts(), Texts{ConfirmText});
+    EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(400000));
 }
 
 // The transfer's own failures, on an open request: a file that cannot be written.
