@@ -4,6 +4,8 @@
 // is set only when the other side is known to sleep on it.
 #include "install/download_worker.h"
 
+#include <initializer_list>
+
 #include <cstdio>
 #include <cstring>
 

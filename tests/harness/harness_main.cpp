@@ -178,19 +178,19 @@ public:
         if (thread_.joinable())
             thread_.join();
     }
-    double LongestMs() const { return longestUs_ / 1000.0; }
+    double LongestMs() const { return static_cast<double>(longestUs_) / 1000.0; }
     int Probes() const { return probes_; }
     // From the wait dialog's first answer to its last one during the transfer.
-    double TransferMs() const { return transferUs_ / 1000.0; }
+    double TransferMs() const { return static_cast<double>(transferUs_) / 1000.0; }
 
 private:
     void Run() {
         HWND status = nullptr;
         while (!stopping_ && !status) {
             auto waits = WindowsOf(processId_, "#32770", nullptr,
-                                   [](HWND w) { return !IsMessageBox(w) && HasControl(w, AnimationId); });
+                                   [](HWND w) { return !IsMessageBox(w) && HasControl(w, IDC_WAIT_ANIMATION); });
             if (!waits.empty())
-                status = GetDlgItem(waits.front(), WaitStatusId);
+                status = GetDlgItem(waits.front(), IDC_WAIT_STATUS);
             else
                 Sleep(5);
         }
@@ -274,7 +274,7 @@ int RunBench(bool probing) {
             HWND wait = nullptr;
             while (!stop && !wait) {
                 auto waits = WindowsOf(program.Id(), "#32770", nullptr,
-                                       [](HWND w) { return !IsMessageBox(w) && HasControl(w, AnimationId); });
+                                       [](HWND w) { return !IsMessageBox(w) && HasControl(w, IDC_WAIT_ANIMATION); });
                 if (!waits.empty())
                     wait = waits.front();
                 else
@@ -288,7 +288,8 @@ int RunBench(bool probing) {
         QueryPerformanceCounter(&end);
         stop = true;
         watch.join();
-        std::printf("download_step_ms=%.1f\n", (stepEnd.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
+        std::printf("download_step_ms=%.1f\n", static_cast<double>(stepEnd.QuadPart - start.QuadPart) * 1000.0 /
+                                                     static_cast<double>(frequency.QuadPart));
     } else {
         StallProbe probe(dialog);
         TransferProbe transfer(program.Id());

@@ -327,7 +327,7 @@ TEST_F(DownloadTest, CancelQuestionLeftOpenPastTheNoDataLimitThenNoCompletes) {
     BoxAnswerer boxes(IDNO, nullptr, LUDRA_NO_DATA_LIMIT_MS + 1000);
     WaitDialogWatch watch(true);
     EXPECT_EQ(Download(), DownloadSucceeded);
-    EXPECT_EQ(boxes.Texts(), Texts{ConfirmText});
+    EXPECT_EQ(boxes.Texts(), Texts{CancelQuestion});
     EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(400000));
 }
 

@@ -17,8 +17,8 @@
 
 #include "dialog_watch.h"
 #include "install/download.h"
-#include "scratch_folder.h"
-#include "zip_builder.h"
+#include "support/scratch_folder.h"
+#include "support/zip_builder.h"
 
 namespace {
 

@@ -7,8 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "progress/wait.h"
+#include "progress/wait_state.h"
 #include "resources/resource_ids.h"
 #include "win/progress/progress_support.h"
 
@@ -96,7 +97,7 @@ HWND MakeTickingWindow() {
 } // namespace
 
 TEST(WaitCost, AnUnchangedStatusIsNotSetAgainAndAChangedOneIs) {
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     SetWaitStatus("Attenzione! Download in corso ....");
     ASSERT_NE(nullptr, WaitDialog);
     WatchStatusAndBar();
@@ -114,7 +115,7 @@ TEST(WaitCost, AnUnchangedStatusIsNotSetAgainAndAChangedOneIs) {
 }
 
 TEST(WaitCost, APercentageIsSentOnlyWhenItChanges) {
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     SetWaitStatus("x");
     ASSERT_NE(nullptr, WaitDialog);
     WatchStatusAndBar();
@@ -134,12 +135,12 @@ TEST(WaitCost, APercentageIsSentOnlyWhenItChanges) {
 // A new dialog starts from nothing: what the previous one was given must not keep a text or a
 // percentage from reaching the new one.
 TEST(WaitCost, EveryNewDialogIsGivenItsTextsAndPercentageAfresh) {
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     SetWaitStatus("Attenzione! Download in corso ....");
     SetWaitPercent(42);
     EndWait();
 
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     SetWaitStatus("Attenzione! Download in corso ....");
     ASSERT_NE(nullptr, WaitDialog);
     EXPECT_EQ("Attenzione! Download in corso ....", StatusShown());
@@ -158,7 +159,7 @@ TEST(WaitPumping, WindowsAreServedWhileAnotherThreadWorks) {
         Sleep(400);
         SetEvent(done);
     });
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     const ULONGLONG start = GetTickCount64();
     EXPECT_EQ(WaitOutcome::Signalled, WaitPumping(done, 5000));
     const ULONGLONG spent = GetTickCount64() - start;
@@ -184,12 +185,12 @@ TEST(WaitPumping, EndsAtItsTimeWhenNothingComes) {
 
 TEST(WaitPumping, AConfirmedCancelEndsTheWaitAtOnceButNotAfterTheWait) {
     HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    BeginWait(AppInstance, nullptr, Title);
+    BeginWait(nullptr, Title);
     SetWaitStatus("Attenzione! Download in corso ....");
     PumpFor(150);
     ASSERT_NE(nullptr, WaitDialog);
     {
-        BoxAnswerer answerer(WaitDialog, IDYES);
+        BoxAnswerer answerer(IDYES, WaitDialog);
         PostMessageA(WaitDialog, WM_COMMAND, MAKEWPARAM(IDC_WAIT_CANCEL, BN_CLICKED), 0);
         const ULONGLONG start = GetTickCount64();
         EXPECT_EQ(WaitOutcome::Cancelled, WaitPumping(never, 10000));
