@@ -154,6 +154,18 @@ private:
     void* data_;
 };
 
+// Holds a critical section from construction to destruction.
+class CriticalSectionLock {
+public:
+    explicit CriticalSectionLock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+    ~CriticalSectionLock() { LeaveCriticalSection(&section_); }
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+private:
+    CRITICAL_SECTION& section_;
+};
+
 // Selects an object into a DC and selects the previous one back on destruction.
 class SelectGuard {
 public:

@@ -116,12 +116,9 @@ int UnpackPackage(const char* folder) {
     if (!MultiByteToWideChar(CP_ACP, 0, PackagePath, -1, widePackage, WidePathSize) ||
         !MultiByteToWideChar(CP_ACP, 0, folder, -1, wideFolder, WidePathSize))
         return 0;
-    BSTR package = SysAllocString(widePackage);
-    BSTR target = SysAllocString(wideFolder);
-    const int unpacked = package && target ? ExtractPackageChecked(package, target) : 0;
-    SysFreeString(target);
-    SysFreeString(package);
-    return unpacked;
+    BstrText package(SysAllocString(widePackage));
+    BstrText target(SysAllocString(wideFolder));
+    return package && target ? ExtractPackageChecked(package.get(), target.get()) : 0;
 }
 } // namespace
 

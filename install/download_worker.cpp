@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "install/download.h"
+#include "base/handles.h"
 #include "progress/wait.h"
 
 namespace {
@@ -19,17 +20,6 @@ constexpr size_t HostNameSize = 256;
 constexpr size_t UrlPartSize = 2048;
 constexpr size_t FinalUrlSize = 4096;
 constexpr char SecureScheme[] = "https:";
-
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-    ~Lock() { LeaveCriticalSection(&section_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
 
 // Every wait of a request (connecting, sending, the answer, each read) ends after the limit:
 // a stalled server fails the call instead of holding the worker.
@@ -69,7 +59,7 @@ void WakeGui(PackageTransfer& transfer, bool always = false) {
     const bool batchReady = transfer.tail - transfer.head >= WakeBatchBlocks;
     if (transfer.guiWaiting && (always || batchReady || transfer.phase != TransferPhase::Reading)) {
         transfer.guiWaiting = false;
-        SetEvent(transfer.dataReady);
+        SetEvent(transfer.dataReady.get());
     }
 }
 
@@ -78,7 +68,7 @@ void QueryLength(PackageTransfer& transfer, HINTERNET request) {
     DWORD size = sizeof length;
     const bool announced =
         HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) != 0;
-    Lock lock(transfer.lock);
+    CriticalSectionLock lock(transfer.lock);
     transfer.lengthAnnounced = announced;
     transfer.announcedLength = length;
 }
@@ -89,7 +79,7 @@ HINTERNET OpenOnWorker(PackageTransfer& transfer) {
     const bool open = OpenRequest(transfer.url, opened, transfer.noDataLimitMs);
     if (open)
         QueryLength(transfer, opened.request);
-    Lock lock(transfer.lock);
+    CriticalSectionLock lock(transfer.lock);
     transfer.handles = opened;
     transfer.phase = open ? TransferPhase::Reading : TransferPhase::Failed;
     transfer.lastDataTick = GetTickCount64();
@@ -104,7 +94,7 @@ bool WaitForSpace(PackageTransfer& transfer, unsigned* slot, DWORD* run) {
     while (!transfer.stopping && transfer.tail - transfer.head == ReadAheadBlocks) {
         transfer.workerWaiting = true;
         LeaveCriticalSection(&transfer.lock);
-        WaitForSingleObject(transfer.spaceFree, INFINITE);
+        WaitForSingleObject(transfer.spaceFree.get(), INFINITE);
         EnterCriticalSection(&transfer.lock);
     }
     const bool go = !transfer.stopping;
@@ -129,7 +119,7 @@ void ReadAhead(PackageTransfer& transfer, HINTERNET request) {
         std::memset(blocks, 0, static_cast<size_t>(run) * TransferBlockSize);
         DWORD count = 0;
         const BOOL read = InternetReadFile(request, blocks, run * TransferBlockSize, &count);
-        Lock lock(transfer.lock);
+        CriticalSectionLock lock(transfer.lock);
         if (transfer.stopping)
             return;
         if (!read)
@@ -157,7 +147,7 @@ DWORD WINAPI RunWorker(void* parameter) {
         request = OpenOnWorker(transfer);
     } else {
         QueryLength(transfer, request);
-        Lock lock(transfer.lock);
+        CriticalSectionLock lock(transfer.lock);
         transfer.lastDataTick = GetTickCount64();
         transfer.phase = TransferPhase::Reading;
     }
@@ -167,7 +157,7 @@ DWORD WINAPI RunWorker(void* parameter) {
     // closed under a call still running on it, except the request by StopTransfer.
     RequestHandles owned;
     {
-        Lock lock(transfer.lock);
+        CriticalSectionLock lock(transfer.lock);
         owned = transfer.handles;
         transfer.handles = RequestHandles();
         if (transfer.phase == TransferPhase::Opening || transfer.phase == TransferPhase::Reading)
@@ -248,22 +238,22 @@ bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRe
     void* blocks = nullptr;
     transfer.memory = AllocLockedBlock(static_cast<SIZE_T>(ReadAheadBlocks) * TransferBlockSize, &blocks);
     transfer.blocks = static_cast<unsigned char*>(blocks);
-    transfer.dataReady = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    transfer.spaceFree = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    transfer.dataReady.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    transfer.spaceFree.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!transfer.memory || !transfer.dataReady || !transfer.spaceFree)
         return false;
     InitializeCriticalSection(&transfer.lock);
     transfer.lockReady = true;
     transfer.lastDataTick = GetTickCount64();
-    transfer.thread = CreateThread(nullptr, 0, RunWorker, &transfer, 0, nullptr);
-    return transfer.thread != nullptr;
+    transfer.thread.reset(CreateThread(nullptr, 0, RunWorker, &transfer, 0, nullptr));
+    return transfer.thread.valid();
 }
 
 TransferWait WaitForRequest(PackageTransfer& transfer) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         {
-            Lock lock(transfer.lock);
+            CriticalSectionLock lock(transfer.lock);
             if (transfer.phase == TransferPhase::Failed)
                 return TransferWait::Failed;
             if (transfer.phase != TransferPhase::Opening)
@@ -273,7 +263,7 @@ TransferWait WaitForRequest(PackageTransfer& transfer) {
         const DWORD left = MillisecondsLeft(start, transfer.noDataLimitMs);
         if (left == 0)
             return TransferWait::TimedOut;
-        const WaitOutcome outcome = WaitPumping(transfer.dataReady, left);
+        const WaitOutcome outcome = WaitPumping(transfer.dataReady.get(), left);
         if (outcome == WaitOutcome::Cancelled)
             return TransferWait::Cancelled;
         if (outcome == WaitOutcome::Failed)
@@ -285,7 +275,7 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
     for (;;) {
         DWORD left = 0;
         {
-            Lock lock(transfer.lock);
+            CriticalSectionLock lock(transfer.lock);
             if (transfer.head != transfer.tail) {
                 *data = BlockAt(transfer, transfer.head);
                 *count = transfer.counts[transfer.head % ReadAheadBlocks];
@@ -301,7 +291,7 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
             transfer.guiWaiting = true;
         }
         // Blocks that trickle in without making a batch are taken after a short wait.
-        const WaitOutcome outcome = WaitPumping(transfer.dataReady, left < BatchWaitMs ? left : BatchWaitMs);
+        const WaitOutcome outcome = WaitPumping(transfer.dataReady.get(), left < BatchWaitMs ? left : BatchWaitMs);
         if (outcome == WaitOutcome::Cancelled)
             return TransferWait::Cancelled;
         if (outcome == WaitOutcome::Failed)
@@ -310,14 +300,14 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
 }
 
 void ReleaseBlock(PackageTransfer& transfer) {
-    Lock lock(transfer.lock);
+    CriticalSectionLock lock(transfer.lock);
     ++transfer.head;
     if (transfer.workerWaiting && ReadAheadBlocks - (transfer.tail - transfer.head) >= WakeBatchBlocks) {
         // The worker waited for room, not for the network: the no-data clock starts again with
         // its next read.
         transfer.workerWaiting = false;
         transfer.lastDataTick = GetTickCount64();
-        SetEvent(transfer.spaceFree);
+        SetEvent(transfer.spaceFree.get());
     }
 }
 
@@ -326,7 +316,7 @@ void StopTransfer(PackageTransfer& transfer) {
         return;
     HINTERNET pending = nullptr;
     {
-        Lock lock(transfer.lock);
+        CriticalSectionLock lock(transfer.lock);
         transfer.stopping = true;
         // Closing the request ends a read waiting on it. Only a read is ended so: the worker
         // sends the request on the other handles, which stay its own until its calls return.
@@ -335,36 +325,32 @@ void StopTransfer(PackageTransfer& transfer) {
             transfer.handles.request = nullptr;
         }
         transfer.workerWaiting = false;
-        SetEvent(transfer.spaceFree);
+        SetEvent(transfer.spaceFree.get());
     }
     if (pending)
         InternetCloseHandle(pending);
 }
 
 bool TransferRunning(const PackageTransfer& transfer) {
-    return transfer.thread && WaitForSingleObject(transfer.thread, 0) == WAIT_TIMEOUT;
+    return transfer.thread && WaitForSingleObject(transfer.thread.get(), 0) == WAIT_TIMEOUT;
 }
 
 void FinishTransfer(PackageTransfer& transfer) {
     if (transfer.thread) {
         StopTransfer(transfer);
         for (;;) {
-            const WaitOutcome outcome = WaitPumping(transfer.thread, INFINITE, false);
+            const WaitOutcome outcome = WaitPumping(transfer.thread.get(), INFINITE, false);
             if (outcome == WaitOutcome::Signalled)
                 break;
             if (outcome == WaitOutcome::Failed) {
-                WaitForSingleObject(transfer.thread, INFINITE);
+                WaitForSingleObject(transfer.thread.get(), INFINITE);
                 break;
             }
         }
-        CloseHandle(transfer.thread);
-        transfer.thread = nullptr;
+        transfer.thread.reset();
     }
-    for (HANDLE* event : {&transfer.dataReady, &transfer.spaceFree}) {
-        if (*event)
-            CloseHandle(*event);
-        *event = nullptr;
-    }
+    transfer.dataReady.reset();
+    transfer.spaceFree.reset();
     if (transfer.lockReady) {
         DeleteCriticalSection(&transfer.lock);
         transfer.lockReady = false;
@@ -378,7 +364,7 @@ void FinishTransfer(PackageTransfer& transfer) {
 }
 
 bool AnnouncedLength(PackageTransfer& transfer, DWORD* length) {
-    Lock lock(transfer.lock);
+    CriticalSectionLock lock(transfer.lock);
     *length = transfer.announcedLength;
     return transfer.lengthAnnounced;
 }

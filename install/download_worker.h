@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "base/handles.h"
+
 constexpr DWORD TransferBlockSize = 4096;
 // Blocks the worker may read ahead of the GUI thread.
 constexpr DWORD ReadAheadBlocks = 32;
@@ -44,9 +46,9 @@ struct PackageTransfer {
     const char* url = nullptr;        // opened by the worker; null when the request was given
     HINTERNET givenRequest = nullptr; // read, never closed, by the worker
     DWORD noDataLimitMs = 0;
-    HANDLE thread = nullptr;
-    HANDLE dataReady = nullptr; // wakes the GUI thread when it waits for a block or the request
-    HANDLE spaceFree = nullptr; // wakes the worker when it waits for a free block
+    KernelHandle thread;
+    KernelHandle dataReady; // wakes the GUI thread when it waits for a block or the request
+    KernelHandle spaceFree; // wakes the worker when it waits for a free block
     HGLOBAL memory = nullptr;
     unsigned char* blocks = nullptr;
     bool lockReady = false;

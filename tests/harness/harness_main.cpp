@@ -289,7 +289,7 @@ int RunBench(bool probing) {
         stop = true;
         watch.join();
         std::printf("download_step_ms=%.1f\n", static_cast<double>(stepEnd.QuadPart - start.QuadPart) * 1000.0 /
-                                                     static_cast<double>(frequency.QuadPart));
+                                                   static_cast<double>(frequency.QuadPart));
     } else {
         StallProbe probe(dialog);
         TransferProbe transfer(program.Id());

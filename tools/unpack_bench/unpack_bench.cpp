@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: unpacking failed (last error %lu)\n", mode.c_str(), GetLastError());
         return 1;
     }
-    std::printf("ms=%.1f\n", static_cast<double>(stop.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart));
+    std::printf("ms=%.1f\n",
+                static_cast<double>(stop.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart));
     return 0;
 }
