@@ -322,3 +322,14 @@ with open("docs/performance.md", "a") as out:
     out.write("\n".join(lines) + "\n")
 print("\n".join(lines))
 PY
+
+# ---- Unpacking many small files: tools/benchmark_unpack.sh's report, carried into this one ----
+# That run takes long (20,000 files per contender and round), so it is its own script; its latest
+# report is appended here under its own heading.
+if [ -f docs/performance-unpack.md ]; then
+    {
+        echo
+        echo "## Unpacking 20,000 small files (from \`tools/benchmark_unpack.sh\`)"
+        tail -n +2 docs/performance-unpack.md | sed 's/^## /### /'
+    } >>docs/performance.md
+fi
