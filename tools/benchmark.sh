@@ -192,7 +192,7 @@ headline = {m: median(m, "ldsetup_step") / median(m, "floor") for m in ("pinned"
 whole = {m: median(m, "ldsetup") / median(m, "floor") for m in ("pinned", "unpinned")}
 out = f"""# Performance
 
-Measured by `tools/benchmark.sh` on this project's machine (2 cores shared with other builds,
+Measured by `tools/benchmark.sh` on this project's machine (2 cores, at times shared with other builds,
 Debian 12, Wine 8.0, x86_64 build). The package is {size:,} bytes ({blocks:,} blocks of 4,096
 bytes), served by `tools/package_server.py` on 127.0.0.1. Each round runs every contender once,
 the rounds interleaved; first everything pinned to CPU {cpu} with `taskset` (the package server,

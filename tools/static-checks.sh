@@ -34,14 +34,14 @@ if [ ! -f "$build/compile_commands.json" ]; then
     echo "clang-tidy: $build/compile_commands.json is missing; configure it first (cmake --preset native)" >&2
     exit 1
 fi
-# Our own translation units in that build (not GoogleTest, not the empty placeholder unit).
+# Our own translation units in that build (not GoogleTest).
 mapfile -t units < <(python3 - "$build/compile_commands.json" "$root" <<'EOF'
 import json, os, sys
 root = os.path.realpath(sys.argv[2]) + os.sep
 seen = set()
 for entry in json.load(open(sys.argv[1])):
     path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
-    if path.startswith(root) and not path.startswith(root + "build" + os.sep) and not path.endswith("cmake/empty.cpp"):
+    if path.startswith(root) and not path.startswith(root + "build" + os.sep):
         seen.add(path)
 print("\n".join(sorted(seen)))
 EOF
