@@ -137,7 +137,7 @@ ratio = statistics.median(times["program"]) / floor_med
 ratio_unpacker = statistics.median(times["unpacker"]) / floor_med
 out = f"""# Performance: unpacking many small files
 
-Measured by `tools/benchmark_unpack.sh` on this project's machine ({cores} cores shared with other
+Measured by `tools/benchmark_unpack.sh` on this project's machine ({cores} cores, at times shared with other
 builds, Debian 12, ext4, Wine 8.0, x86_64 build). The package: 20,000 deflated files in 100
 folders of 200, 1.5-2.6 KB each ({size:,} bytes zipped). Each tool unpacks it into a new folder;
 the four run interleaved, {rounds} rounds, the order turning each round, after one warm-up
@@ -145,7 +145,7 @@ each. The Wine programs time themselves (from the call to its return, Wine's sta
 excluded); `unzip` is timed from outside. Every output stays until the end of the run and is
 deleted only then (new files on this ext4 are slow for minutes after many deletions).
 
-The machine is shared with other engineers' builds (load average at the end: {load}), so single
+The machine may be shared with other builds (load average at the end: {load}), so single
 rounds are noisy; the interleaving spreads the noise over the four, and the medians carry it.
 
 | what | min | median | ratio of min to the floor | ratio of median to the floor |

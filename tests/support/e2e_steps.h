@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "harness.h"
 
 // Presses Annulla in the setup dialog: the program ends, with exit code 0.
@@ -13,4 +15,15 @@ inline void CancelAndExpectCleanExit(harness::Program& program, HWND dialog) {
     DWORD exitCode = 99;
     ASSERT_TRUE(program.WaitForExit(harness::DefaultTimeoutMs, &exitCode));
     EXPECT_EQ(0u, exitCode);
+}
+
+// The text of the program's next message box, which is then answered with OK; a placeholder text
+// when no box came in time.
+inline std::string AnswerNextMessageBox(harness::Program& program, DWORD timeoutMs) {
+    HWND box = harness::WaitForMessageBox(program.Id(), timeoutMs);
+    if (!box)
+        return "(no message box)";
+    const std::string text = harness::MessageBoxText(box);
+    EXPECT_TRUE(harness::AnswerMessageBox(box, IDOK));
+    return text;
 }

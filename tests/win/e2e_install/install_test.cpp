@@ -19,6 +19,7 @@
 #include "progman_server.h"
 #include "resources/resource_ids.h"
 #include "support/e2e_steps.h"
+#include "support/package_port.h"
 #include "support/program_texts.h"
 #include "support/shortcut_link.h"
 #include "support/zip_builder.h"
@@ -33,13 +34,6 @@ constexpr const char* StartFolder = "C:\\LUDRA_CWD";
 
 std::string DemoFile(const char* relative) {
     return ReadWholeFile(std::string(LUDRA_SOURCE_DIR) + "\\demo\\package\\" + relative);
-}
-
-unsigned short PackagePort() {
-    // The build's package URL: http://127.0.0.1:PORT/...
-    const std::string url = LUDRA_PACKAGE_URL;
-    const size_t colon = url.find(':', url.find("//") + 2);
-    return colon == std::string::npos ? 80 : static_cast<unsigned short>(std::atoi(url.c_str() + colon + 1));
 }
 
 std::string IniValue(const char* section, const char* key) {
@@ -149,14 +143,7 @@ protected:
     }
 
     // The next message box's text; the box is answered with OK.
-    std::string NextMessage(DWORD timeoutMs = 60000) {
-        HWND box = WaitForMessageBox(program_.Id(), timeoutMs);
-        if (!box)
-            return "(no message box)";
-        const std::string text = MessageBoxText(box);
-        EXPECT_TRUE(AnswerMessageBox(box, IDOK));
-        return text;
-    }
+    std::string NextMessage(DWORD timeoutMs = 60000) { return AnswerNextMessageBox(program_, timeoutMs); }
 
     void ExpectDialogBackForAnotherTry(HWND dialog) {
         // Enabled in the order Annulla, Conferma, folder field.

@@ -8,27 +8,22 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "harness.h"
 #include "http_server.h"
-#include "package_url.h"
 #include "progman_server.h"
 #include "resources/resource_ids.h"
+#include "support/e2e_steps.h"
+#include "support/package_port.h"
+#include "support/program_texts.h"
 
 namespace {
 
 using namespace harness;
 
-constexpr const char* DownloadFailedText = "Attenzione! Connessione Internet non disponibile, download fallito.";
-constexpr const char* IncompleteText = "Attenzione! L'installazione non e' stata completata correttamente.";
-constexpr const char* CancelQuestion = "Confermi l'interruzione delle operazioni in corso?";
 constexpr const char* PackageFile = "C:\\LUDRA\\LD46DEMO.zip";
-constexpr int WaitCancelId = 103;
-constexpr int WaitAnimationId = 104;
 constexpr DWORD NoDataLimitMs = LUDRA_NO_DATA_LIMIT_MS;
 constexpr size_t StallAfterBytes = 65536;
 // What "at once" means here: a window answers, a box appears, within this.
@@ -38,19 +33,6 @@ constexpr DWORD LateMs = 5000;
 // A give-up this much before the limit counts as early (tick granularity and detection delay).
 constexpr DWORD EarlyMs = 300;
 constexpr DWORD ProbeRunLimitMs = 120000;
-
-unsigned short PackagePort() {
-    const std::string url = LUDRA_PACKAGE_URL;
-    const size_t colon = url.find(':', url.find("//") + 2);
-    return colon == std::string::npos ? 80 : static_cast<unsigned short>(std::atoi(url.c_str() + colon + 1));
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Sends a window of the program WM_NULL over and over from a thread of its own, timing each
 // answer. The first send that times out ends the probe: a second one to a frozen program could
@@ -130,15 +112,8 @@ protected:
             PressButton(dialog, IDOK);
         return dialog;
     }
-    HWND WaitDialog(DWORD timeoutMs) { return WaitForDialogWithControl(program_.Id(), WaitAnimationId, timeoutMs); }
-    std::string AnswerNextMessage(DWORD timeoutMs) {
-        HWND box = WaitForMessageBox(program_.Id(), timeoutMs);
-        if (!box)
-            return "(no message box)";
-        const std::string text = MessageBoxText(box);
-        EXPECT_TRUE(AnswerMessageBox(box, IDOK));
-        return text;
-    }
+    HWND WaitDialog(DWORD timeoutMs) { return WaitForDialogWithControl(program_.Id(), IDC_WAIT_ANIMATION, timeoutMs); }
+    std::string AnswerNextMessage(DWORD timeoutMs) { return AnswerNextMessageBox(program_, timeoutMs); }
     // The setup dialog takes the failed installation back, and the program ends on Annulla.
     void ExpectReadyForAnotherTry(HWND dialog) {
         EXPECT_EQ(IncompleteText, AnswerNextMessage(DefaultTimeoutMs));
@@ -169,7 +144,7 @@ TEST_F(StalledDownload, CancelIsAnsweredAtOnceAndTakesTheCancelRoad) {
     AnswerProbe probe(wait);
     Sleep(500); // the 64 KB are long in; the server sends nothing more
 
-    PressButton(wait, WaitCancelId);
+    PressButton(wait, IDC_WAIT_CANCEL);
     HWND question = WaitForMessageBox(program_.Id(), AnswerMs);
     ASSERT_NE(nullptr, question) << "Cancel was not answered within " << AnswerMs << " ms";
     EXPECT_EQ(CancelQuestion, MessageBoxText(question));

@@ -13,6 +13,7 @@
 #include "package_url.h"
 #include "support/program_texts.h"
 #include "support/scratch_folder.h"
+#include "support/ticking_window.h"
 #include "support/zip_builder.h"
 
 namespace {
@@ -35,41 +36,6 @@ std::string ProductPackage(size_t programSize = 20000) {
         .Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n")
         .Add("PROGRAMMI/LUDRA.EXE", Noise(programSize), ZipBuilder::Stored)
         .Build();
-}
-
-// Timer ticks of a window of the test thread, which is the step's GUI thread: the longest time
-// the thread went without serving its windows.
-constexpr UINT_PTR TickTimer = 11;
-constexpr UINT TickMs = 10;
-ULONGLONG LastTick = 0;
-ULONGLONG LongestGap = 0;
-int Ticks = 0;
-
-LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == TickTimer) {
-        const ULONGLONG now = GetTickCount64();
-        if (LastTick && now - LastTick > LongestGap)
-            LongestGap = now - LastTick;
-        LastTick = now;
-        ++Ticks;
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeTickingWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = TickProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "LudraDownloadTickWindow";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "LudraDownloadTickWindow", "ticks", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    LastTick = 0;
-    LongestGap = 0;
-    Ticks = 0;
-    SetTimer(window, TickTimer, TickMs, nullptr);
-    return window;
 }
 
 class DownloadTest : public testing::Test {
@@ -131,15 +97,13 @@ TEST_F(DownloadTest, WindowsKeepAnsweringWhileTheNetworkIsSlow) {
     slow.chunkSize = 4096;
     slow.chunkPauseMs = 300;
     Serve(slow);
-    HWND ticking = MakeTickingWindow();
-    ASSERT_NE(ticking, nullptr);
+    TickingWindow ticking;
     BoxAnswerer boxes;
     EXPECT_EQ(Download(), DownloadSucceeded);
-    KillTimer(ticking, TickTimer);
-    DestroyWindow(ticking);
+    ticking.Stop();
     EXPECT_TRUE(boxes.Texts().empty());
-    EXPECT_GT(Ticks, 20);
-    EXPECT_LT(LongestGap, 200u) << "the thread went that long without serving its windows";
+    EXPECT_GT(ticking.Ticks(), 20);
+    EXPECT_LT(ticking.LongestGap(), 200u) << "the thread went that long without serving its windows";
 }
 
 // Many more blocks than the worker may read ahead, arriving in pieces that are no multiple of a

@@ -11,6 +11,8 @@
 #include "progress/wait.h"
 #include "progress/wait_state.h"
 #include "resources/resource_ids.h"
+#include "skin/status_bar.h"
+#include "support/ticking_window.h"
 #include "win/progress/progress_support.h"
 
 using namespace progress_test;
@@ -18,9 +20,6 @@ using namespace progress_test;
 namespace {
 
 constexpr char Title[] = "Ludra Setup - download";
-constexpr UINT PercentMessage = WM_USER + 1;
-constexpr UINT_PTR TickTimer = 7;
-constexpr UINT TickMs = 10;
 
 int TextsSet = 0;
 int PercentsSent = 0;
@@ -35,7 +34,7 @@ LRESULT CALLBACK CountTextsProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT CALLBACK CountPercentsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == PercentMessage) {
+    if (message == SetPercentMessage) {
         ++PercentsSent;
         LastPercent = reinterpret_cast<const char*>(lParam);
     }
@@ -56,42 +55,6 @@ std::string StatusShown() {
     char text[128] = "";
     GetDlgItemTextA(WaitDialog, IDC_WAIT_STATUS, text, sizeof text);
     return text;
-}
-
-// Timer ticks of a window of this thread: the longest gap between two dispatched ticks.
-ULONGLONG LastTick = 0;
-ULONGLONG LongestGap = 0;
-int Ticks = 0;
-
-LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == TickTimer) {
-        const ULONGLONG now = GetTickCount64();
-        if (LastTick && now - LastTick > LongestGap)
-            LongestGap = now - LastTick;
-        LastTick = now;
-        ++Ticks;
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeTickingWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = TickProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "LudraWaitTickWindow";
-        RegisterClassA(&windowClass);
-        registered = true;
-    }
-    HWND window = CreateWindowExA(0, "LudraWaitTickWindow", "ticks", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    LastTick = 0;
-    LongestGap = 0;
-    Ticks = 0;
-    SetTimer(window, TickTimer, TickMs, nullptr);
-    return window;
 }
 
 } // namespace
@@ -152,8 +115,7 @@ TEST(WaitCost, EveryNewDialogIsGivenItsTextsAndPercentageAfresh) {
 }
 
 TEST(WaitPumping, WindowsAreServedWhileAnotherThreadWorks) {
-    HWND ticking = MakeTickingWindow();
-    ASSERT_NE(nullptr, ticking);
+    TickingWindow ticking;
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::thread worker([done] {
         Sleep(400);
@@ -166,10 +128,9 @@ TEST(WaitPumping, WindowsAreServedWhileAnotherThreadWorks) {
     EndWait();
     worker.join();
     EXPECT_GE(spent + 20, 400u);
-    EXPECT_GT(Ticks, 10) << "the timer was not served while waiting";
-    EXPECT_LT(LongestGap, 150u);
-    KillTimer(ticking, TickTimer);
-    DestroyWindow(ticking);
+    ticking.Stop();
+    EXPECT_GT(ticking.Ticks(), 10) << "the timer was not served while waiting";
+    EXPECT_LT(ticking.LongestGap(), 150u);
     CloseHandle(done);
 }
 
