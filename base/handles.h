@@ -119,7 +119,6 @@ using BitmapHandle = GdiObject<HBITMAP>;
 using BrushHandle = GdiObject<HBRUSH>;
 using PenHandle = GdiObject<HPEN>;
 using FontHandle = GdiObject<HFONT>;
-using RegionHandle = GdiObject<HRGN>;
 // Events, threads and file mappings.
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
@@ -131,28 +130,6 @@ using AlgorithmHandle = UniqueHandle<AlgorithmTraits>;
 using HashHandle = UniqueHandle<HashTraits>;
 using BstrText = UniqueHandle<BstrTraits>;
 using StdioFile = UniqueHandle<StdioFileTraits>;
-
-// A movable global memory block kept locked from allocation to release.
-class LockedGlobalBlock {
-public:
-    LockedGlobalBlock(UINT flags, SIZE_T size) : memory_(GlobalAlloc(flags, size)), data_(nullptr) {
-        if (memory_)
-            data_ = GlobalLock(memory_.get());
-    }
-    ~LockedGlobalBlock() {
-        if (data_)
-            GlobalUnlock(memory_.get());
-    }
-    LockedGlobalBlock(const LockedGlobalBlock&) = delete;
-    LockedGlobalBlock& operator=(const LockedGlobalBlock&) = delete;
-
-    void* data() const { return data_; }
-    explicit operator bool() const { return data_ != nullptr; }
-
-private:
-    GlobalMemory memory_;
-    void* data_;
-};
 
 // Holds a critical section from construction to destruction.
 class CriticalSectionLock {

@@ -137,11 +137,13 @@ HGLOBAL AllocLockedBlock(SIZE_T size, void** block) {
 }
 
 int OpenPackageUrl(const char* url, HINTERNET* root, HINTERNET* request) {
-    // The connection handle is a child of the root and is closed with it.
+    // The handles go to the caller, who closes them; the connection handle is a child of the root
+    // and is closed with it.
     RequestHandles handles;
     const bool open = OpenRequest(url, handles, NoDataLimitMs);
-    *root = handles.root;
-    *request = handles.request;
+    *root = handles.root.release();
+    handles.connect.release();
+    *request = handles.request.release();
     return open ? 1 : 0;
 }
 

@@ -5,6 +5,7 @@
 #include "install/download_worker.h"
 
 #include <initializer_list>
+#include <utility>
 
 #include <cstdio>
 #include <cstring>
@@ -77,14 +78,15 @@ void QueryLength(PackageTransfer& transfer, HINTERNET request) {
 HINTERNET OpenOnWorker(PackageTransfer& transfer) {
     RequestHandles opened;
     const bool open = OpenRequest(transfer.url, opened, transfer.noDataLimitMs);
+    HINTERNET request = open ? opened.request.get() : nullptr;
     if (open)
-        QueryLength(transfer, opened.request);
+        QueryLength(transfer, request);
     CriticalSectionLock lock(transfer.lock);
-    transfer.handles = opened;
+    transfer.handles = std::move(opened);
     transfer.phase = open ? TransferPhase::Reading : TransferPhase::Failed;
     transfer.lastDataTick = GetTickCount64();
     WakeGui(transfer, true);
-    return open ? opened.request : nullptr;
+    return request;
 }
 
 // Waits for a free block; false when the transfer is stopping. Gives the first free block and
@@ -158,13 +160,11 @@ DWORD WINAPI RunWorker(void* parameter) {
     RequestHandles owned;
     {
         CriticalSectionLock lock(transfer.lock);
-        owned = transfer.handles;
-        transfer.handles = RequestHandles();
+        owned = std::move(transfer.handles);
         if (transfer.phase == TransferPhase::Opening || transfer.phase == TransferPhase::Reading)
             transfer.phase = TransferPhase::Failed;
         WakeGui(transfer);
     }
-    CloseRequest(owned);
     return 0;
 }
 
@@ -178,10 +178,10 @@ bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs) 
     if (!InternetCheckConnectionA(url, FLAG_ICC_FORCE_CONNECTION, 0))
         return false;
     // A direct connection: any proxy configured on the machine is ignored.
-    handles.root = InternetOpenA(AgentName, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    handles.root.reset(InternetOpenA(AgentName, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!handles.root)
         return false;
-    BoundWaits(handles.root, noDataLimitMs);
+    BoundWaits(handles.root.get(), noDataLimitMs);
     char host[HostNameSize] = {};
     char path[UrlPartSize] = {};
     char extra[UrlPartSize] = {};
@@ -198,7 +198,8 @@ bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs) 
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     if (!secure && parts.nScheme != INTERNET_SCHEME_HTTP)
         return false;
-    handles.connect = InternetConnectA(handles.root, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    handles.connect.reset(
+        InternetConnectA(handles.root.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!handles.connect)
         return false;
     char object[2 * UrlPartSize] = {};
@@ -207,24 +208,16 @@ bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs) 
         return false;
     // Certificates are checked as the system checks them: no SECURITY_FLAG_IGNORE_* is ever set.
     const DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | (secure ? INTERNET_FLAG_SECURE : 0);
-    handles.request = HttpOpenRequestA(handles.connect, "GET", object, nullptr, nullptr, nullptr, flags, 0);
+    handles.request.reset(HttpOpenRequestA(handles.connect.get(), "GET", object, nullptr, nullptr, nullptr, flags, 0));
     if (!handles.request)
         return false;
-    BoundWaits(handles.request, noDataLimitMs);
-    if (!HttpSendRequestA(handles.request, nullptr, 0, nullptr, 0))
+    BoundWaits(handles.request.get(), noDataLimitMs);
+    if (!HttpSendRequestA(handles.request.get(), nullptr, 0, nullptr, 0))
         return false;
-    if (secure && !StillSecure(handles.request))
+    if (secure && !StillSecure(handles.request.get()))
         return false;
     // An error page opens like the package; only the status tells them apart.
-    return AnsweredOk(handles.request);
-}
-
-void CloseRequest(RequestHandles& handles) {
-    for (HINTERNET* handle : {&handles.request, &handles.connect, &handles.root}) {
-        if (*handle)
-            InternetCloseHandle(*handle);
-        *handle = nullptr;
-    }
+    return AnsweredOk(handles.request.get());
 }
 
 PackageTransfer::~PackageTransfer() {
@@ -236,7 +229,7 @@ bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRe
     transfer.givenRequest = givenRequest;
     transfer.noDataLimitMs = noDataLimitMs;
     void* blocks = nullptr;
-    transfer.memory = AllocLockedBlock(static_cast<SIZE_T>(ReadAheadBlocks) * TransferBlockSize, &blocks);
+    transfer.memory.reset(AllocLockedBlock(static_cast<SIZE_T>(ReadAheadBlocks) * TransferBlockSize, &blocks));
     transfer.blocks = static_cast<unsigned char*>(blocks);
     transfer.dataReady.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     transfer.spaceFree.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
@@ -314,21 +307,18 @@ void ReleaseBlock(PackageTransfer& transfer) {
 void StopTransfer(PackageTransfer& transfer) {
     if (!transfer.thread)
         return;
-    HINTERNET pending = nullptr;
+    InternetHandle pending;
     {
         CriticalSectionLock lock(transfer.lock);
         transfer.stopping = true;
         // Closing the request ends a read waiting on it. Only a read is ended so: the worker
         // sends the request on the other handles, which stay its own until its calls return.
-        if (transfer.phase == TransferPhase::Reading && transfer.url) {
-            pending = transfer.handles.request;
-            transfer.handles.request = nullptr;
-        }
+        if (transfer.phase == TransferPhase::Reading && transfer.url)
+            pending = std::move(transfer.handles.request);
         transfer.workerWaiting = false;
         SetEvent(transfer.spaceFree.get());
     }
-    if (pending)
-        InternetCloseHandle(pending);
+    // Closed here, outside the lock, as pending goes.
 }
 
 bool TransferRunning(const PackageTransfer& transfer) {
@@ -355,12 +345,8 @@ void FinishTransfer(PackageTransfer& transfer) {
         DeleteCriticalSection(&transfer.lock);
         transfer.lockReady = false;
     }
-    if (transfer.memory) {
-        GlobalUnlock(transfer.memory);
-        GlobalFree(transfer.memory);
-        transfer.memory = nullptr;
-        transfer.blocks = nullptr;
-    }
+    transfer.memory.reset();
+    transfer.blocks = nullptr;
 }
 
 bool AnnouncedLength(PackageTransfer& transfer, DWORD* length) {

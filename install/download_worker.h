@@ -20,18 +20,16 @@ constexpr DWORD ReadBatchBlocks = 16;
 constexpr DWORD BatchWaitMs = 15;
 
 // The handles of one request, each stored as soon as it exists: the root, the connection to the
-// server and the request on it.
+// server and the request on it. They are closed in the reverse order, the request first.
 struct RequestHandles {
-    HINTERNET root = nullptr;
-    HINTERNET connect = nullptr;
-    HINTERNET request = nullptr;
+    InternetHandle root;
+    InternetHandle connect;
+    InternetHandle request;
 };
 
 // Checks the connection, opens url and sends the request, with every wait bounded by
 // noDataLimitMs. True when the server answered 200 without a redirect from https to http.
 bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs);
-// Closes the request, then the connection, then the root, each that is open.
-void CloseRequest(RequestHandles& handles);
 
 enum class TransferPhase { Opening, Reading, Ended, Failed };
 enum class TransferWait { Ready, Ended, Failed, TimedOut, Cancelled };
@@ -49,7 +47,7 @@ struct PackageTransfer {
     KernelHandle thread;
     KernelHandle dataReady; // wakes the GUI thread when it waits for a block or the request
     KernelHandle spaceFree; // wakes the worker when it waits for a free block
-    HGLOBAL memory = nullptr;
+    GlobalMemory memory;    // fixed, so its pointer stays valid without a lock count
     unsigned char* blocks = nullptr;
     bool lockReady = false;
 
