@@ -9,17 +9,17 @@
 #include <cstdio>
 
 #include "base/globals.h"
+#include "base/handles.h"
 #include "base/screen.h"
 #include "base/strings.h"
 #include "install/download.h"
 #include "install/ini_config.h"
 #include "install/progman_dde.h"
 #include "install/shortcut.h"
-#include "skin/controls.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap.h"
 #include "skin/bitmap_button.h"
-#include "base/handles.h"
+#include "skin/controls.h"
 
 std::array<char, InstallDirSize> InstallDir = {};
 int ScreenClass = 0;

@@ -2,11 +2,11 @@
 // opens the modal setup dialog.
 #include "app/splash.h"
 
-#include "base/globals.h"
 #include "app/setup_dialog.h"
+#include "base/globals.h"
+#include "base/handles.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap.h"
-#include "base/handles.h"
 
 namespace {
 constexpr const char* SplashBitmapName = "LDSETUP";

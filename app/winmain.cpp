@@ -1,8 +1,8 @@
 // The GUI entry point: shared handles, splash window, brushes and the main message loop.
 #include <windows.h>
 
-#include "base/globals.h"
 #include "app/splash.h"
+#include "base/globals.h"
 #include "base/strings.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showCommand) {

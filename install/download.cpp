@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "base/globals.h"
-#include "install/extract.h"
 #include "base/handles.h"
 #include "install/download_worker.h"
+#include "install/extract.h"
 #include "install/package_digest.h"
 #include "package_url.h"
 #include "progress/wait.h"

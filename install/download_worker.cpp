@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install/download.h"
 #include "base/handles.h"
+#include "install/download.h"
 #include "progress/wait.h"
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "base/strings.h"
-#include "markup/markup_state.h"
-#include "markup/markup_draw.h"
-#include "markup/markup_tags.h"
 #include "base/handles.h"
+#include "base/strings.h"
+#include "markup/markup_draw.h"
+#include "markup/markup_state.h"
+#include "markup/markup_tags.h"
 
 namespace {
 

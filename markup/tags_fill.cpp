@@ -2,9 +2,9 @@
 // bars, whole or cut into segments, across the item's height.
 #include <algorithm>
 
+#include "base/handles.h"
 #include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
-#include "base/handles.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/handles.h"
 #include "base/strings.h"
 #include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
 #include "skin/bitmap.h"
-#include "base/handles.h"
 
 namespace {
 

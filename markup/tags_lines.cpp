@@ -2,9 +2,9 @@
 // tree-guide cells, and horizontal rules along the item.
 #include <algorithm>
 
+#include "base/handles.h"
 #include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
-#include "base/handles.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "base/globals.h"
+#include "base/handles.h"
 #include "progress/tag_string.h"
 #include "progress/wait.h"
 #include "progress/wait_state.h"
 #include "skin/bitmap.h"
-#include "base/handles.h"
 #include "skin/controls.h"
 
 UINT_PTR AnimationTimer = 0;

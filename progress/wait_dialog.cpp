@@ -7,10 +7,10 @@
 #include "base/screen.h"
 #include "base/strings.h"
 #include "progress/animation.h"
-#include "skin/controls.h"
 #include "progress/tag_string.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap_button.h"
+#include "skin/controls.h"
 #include "skin/panel.h"
 #include "skin/status_bar.h"
 

@@ -3,8 +3,8 @@
 #include "skin/bitmap_button.h"
 #include "skin/skin_state.h"
 
-#include "skin/bitmap.h"
 #include "base/handles.h"
+#include "skin/bitmap.h"
 #include "skin/skin_text.h"
 
 LOGFONTA ButtonLabelFont = {};

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "base/globals.h"
+#include "base/handles.h"
 #include "base/strings.h"
 #include "skin/bitmap.h"
-#include "base/handles.h"
 #include "skin/controls.h"
 #include "skin/skin_text.h"
 

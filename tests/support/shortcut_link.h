@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "files.h"
 #include "base/handles.h"
+#include "files.h"
 
 struct LinkFields {
     HRESULT loaded; // E_FAIL when the shell link object could not be made

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "markup/markup.h"
 #include "base/handles.h"
+#include "markup/markup.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "base/globals.h"
 #include "app/setup_dialog.h"
+#include "base/globals.h"
 #include "resources/resource_ids.h"
 #include "support/program_texts.h"
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "base/globals.h"
-#include "support/dib_canvas.h"
 #include "markup/markup.h"
+#include "support/dib_canvas.h"
 #include "support/dib_canvas.h"
 #include "support/draw_item.h"
 

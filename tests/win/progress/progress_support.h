@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "support/dib_canvas.h"
 #include "base/globals.h"
 #include "progress/tag_string.h"
 #include "progress/wait.h"
 #include "progress/wait_state.h"
 #include "support/box_answerer.h"
+#include "support/dib_canvas.h"
 #include "support/message_pump.h"
 
 namespace progress_test {

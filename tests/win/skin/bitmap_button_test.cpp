@@ -6,9 +6,9 @@
 
 #include <string>
 
+#include "base/handles.h"
 #include "skin/bitmap.h"
 #include "skin/bitmap_button.h"
-#include "base/handles.h"
 #include "skin_test_support.h"
 #include "support/draw_item.h"
 

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "skin/bitmap.h"
 #include "base/handles.h"
+#include "skin/bitmap.h"
 #include "skin_test_support.h"
 
 using namespace skintest;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/globals.h"
-#include "support/dib_canvas.h"
 #include "skin/bitmap_button.h"
+#include "support/dib_canvas.h"
 #include "support/dib_canvas.h"
 #include "support/message_pump.h"
 

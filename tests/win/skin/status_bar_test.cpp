@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "skin/skin_state.h"
 #include "resources/resource_ids.h"
 #include "skin/panel.h"
+#include "skin/skin_state.h"
 #include "skin_test_support.h"
 
 using namespace skintest;
