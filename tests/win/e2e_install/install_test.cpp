@@ -8,18 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "harness.h"
-#include "http_server.h"
+#include "install_fixture.h"
 #include "install/shortcut.h"
 #include "package_url.h"
-#include "progman_server.h"
 #include "resources/resource_ids.h"
 #include "support/e2e_steps.h"
-#include "support/package_port.h"
 #include "support/program_texts.h"
 #include "support/shortcut_link.h"
 #include "support/zip_builder.h"
@@ -49,47 +46,6 @@ std::string DesktopShortcut() {
     return std::string(desktop) + "\\LUDRA4.LNK";
 }
 
-// The program and working folder a shortcut file names; empty when it cannot be read.
-std::pair<std::string, std::string> ShortcutTarget(const std::string& path) {
-    std::pair<std::string, std::string> target;
-    CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                         reinterpret_cast<void**>(&link)) == S_OK) {
-        IPersistFile* file = nullptr;
-        wchar_t widePath[MAX_PATH] = {};
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-        if (link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)) == S_OK) {
-            char text[MAX_PATH] = {};
-            if (file->Load(widePath, STGM_READ) == S_OK) {
-                link->GetPath(text, sizeof text, nullptr, 0);
-                target.first = text;
-                link->GetWorkingDirectory(text, sizeof text);
-                target.second = text;
-            }
-            file->Release();
-        }
-        link->Release();
-    }
-    CoUninitialize();
-    return target;
-}
-
-// The names in a folder, each in brackets, in the order the folder lists them.
-std::string FolderNames(const std::string& folder) {
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return "(no folder)";
-    std::string names;
-    do {
-        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
-            names += std::string("[") + found.cFileName + "]";
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 bool HiresScreen() {
     return GetSystemMetrics(SM_CXSCREEN) >= 1024 && GetSystemMetrics(SM_CYSCREEN) >= 768;
 }
@@ -104,27 +60,18 @@ std::string PackageWithInf(const std::string& inf) {
     return zip.Build();
 }
 
-class Installation : public testing::Test {
+class Installation : public InstallFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(RemoveTree("C:\\LUDRA"));
-        ASSERT_TRUE(RemoveTree("C:\\LUDRA47"));
+        InstallFixture::SetUp();
         DeleteFileA(DesktopShortcut().c_str());
-        ASSERT_TRUE(progman_.Start());
     }
     void TearDown() override {
-        program_.Kill();
-        progman_.Stop();
-        http_.Stop();
-        RemoveTree("C:\\LUDRA");
+        InstallFixture::TearDown();
         RemoveTree(StartFolder);
         DeleteFileA(DesktopShortcut().c_str());
     }
 
-    void Serve(const HttpResponse& response) {
-        http_.SetResponse(response);
-        ASSERT_TRUE(http_.Start(PackagePort())) << "port " << PackagePort() << " is taken";
-    }
     void ServePackage(const std::string& bytes) {
         HttpResponse response;
         response.body = bytes;
@@ -152,10 +99,6 @@ protected:
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
         EXPECT_TRUE(WaitUntil([&] { return FocusedControl(dialog) == GetDlgItem(dialog, IDC_FOLDER); }, 3000));
     }
-
-    Program program_;
-    HttpServer http_;
-    ProgmanServer progman_;
 };
 
 TEST_F(Installation, CompleteInstallationFromConfirmToProgramGroup) {
@@ -235,14 +178,18 @@ TEST_F(Installation, RelativeFolderWithTrailingBlankIsInstalledUnderItsFullPath)
         EXPECT_EQ(DemoFile(file), ReadWholeFile(full + "\\" + file)) << file;
     EXPECT_FALSE(FileExists(full + "\\LD46DEMO.zip"));
     EXPECT_FALSE(IsFolderPath(full + "\\LUDRA_REL"));
-    EXPECT_EQ("[LUDRA_REL]", FolderNames(StartFolder)) << "the one folder, named without the blank";
+    EXPECT_EQ(std::vector<std::string>{"LUDRA_REL"}, ListFolder(StartFolder))
+        << "the one folder, named without the blank";
     char value[256] = {};
     GetPrivateProfileStringA("GENERALE", "Azienda", "(none)", value, sizeof value, (full + "\\LUDRA.INI").c_str());
     EXPECT_STREQ("Demo S.r.l.", value);
 
-    const std::pair<std::string, std::string> shortcut = ShortcutTarget(DesktopShortcut());
-    EXPECT_EQ(full + "\\LUDRA.EXE", shortcut.first);
-    EXPECT_EQ(full, shortcut.second);
+    CoInitialize(nullptr);
+    const LinkFields link = ReadLink(DesktopShortcut());
+    CoUninitialize();
+    ASSERT_EQ(S_OK, link.loaded);
+    EXPECT_EQ(full + "\\LUDRA.EXE", link.path);
+    EXPECT_EQ(full, link.workingFolder);
     ASSERT_TRUE(WaitUntil([&] { return progman_.Executes() > 0; }, 5000));
     EXPECT_EQ("[CreateGroup(\"Ludra 4.7\")]"
               "[AddItem(" +
@@ -370,7 +317,8 @@ TEST_F(Installation, PackageListingOneRecordUnderThousandsOfNamesIsRefusedWholeW
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(IncompleteText, NextMessage());
     ExpectDialogBackForAnotherTry(dialog);
-    EXPECT_EQ("", FolderNames(Folder)) << "nothing unpacked, the package deleted";
+    EXPECT_TRUE(IsFolderPath(Folder));
+    EXPECT_TRUE(ListFolder(Folder).empty()) << "nothing unpacked, the package deleted";
     CancelAndExpectCleanExit(program_, dialog);
 }
 

@@ -12,11 +12,9 @@
 #include <thread>
 
 #include "harness.h"
-#include "http_server.h"
-#include "progman_server.h"
+#include "install_fixture.h"
 #include "resources/resource_ids.h"
 #include "support/e2e_steps.h"
-#include "support/package_port.h"
 #include "support/program_texts.h"
 
 namespace {
@@ -76,24 +74,8 @@ private:
     std::thread thread_;
 };
 
-class StalledDownload : public testing::Test {
+class StalledDownload : public InstallFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(RemoveTree("C:\\LUDRA"));
-        ASSERT_TRUE(RemoveTree("C:\\LUDRA47"));
-        ASSERT_TRUE(progman_.Start());
-    }
-    void TearDown() override {
-        program_.Kill();
-        progman_.Stop();
-        http_.Stop();
-        RemoveTree("C:\\LUDRA");
-    }
-
-    void Serve(const HttpResponse& response) {
-        http_.SetResponse(response);
-        ASSERT_TRUE(http_.Start(PackagePort())) << "port " << PackagePort() << " is taken";
-    }
     // The demo package, made long enough that the stall comes well before its end.
     HttpResponse StallingPackage() {
         HttpResponse response;
@@ -119,20 +101,13 @@ protected:
         EXPECT_EQ(IncompleteText, AnswerNextMessage(DefaultTimeoutMs));
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
         EXPECT_TRUE(IsWindowEnabled(dialog));
-        PressButton(dialog, IDCANCEL);
-        DWORD exitCode = 99;
-        EXPECT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
-        EXPECT_EQ(0u, exitCode);
+        CancelAndExpectCleanExit(program_, dialog);
     }
     // The stalled connection is closed by the program, not left behind.
     void ExpectConnectionClosed() {
         EXPECT_TRUE(WaitUntil([&] { return http_.HeldConnectionsClosed() == 1; }, NoDataLimitMs + LateMs))
             << "the program kept the stalled connection open";
     }
-
-    Program program_;
-    HttpServer http_;
-    ProgmanServer progman_;
 };
 
 TEST_F(StalledDownload, CancelIsAnsweredAtOnceAndTakesTheCancelRoad) {

@@ -1,0 +1,39 @@
+// What every end-to-end installation test starts from: no installation folder and a Program
+// Manager stand-in; afterwards the program, the package server and the stand-in are stopped and
+// the folder is removed.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "http_server.h"
+#include "progman_server.h"
+#include "support/files.h"
+#include "support/package_port.h"
+
+class InstallFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(RemoveTree("C:\\LUDRA"));
+        ASSERT_TRUE(RemoveTree("C:\\LUDRA47"));
+        ASSERT_TRUE(progman_.Start());
+    }
+    void TearDown() override {
+        program_.Kill();
+        progman_.Stop();
+        http_.Stop();
+        RemoveTree("C:\\LUDRA");
+    }
+
+    // Serves `response` for the package URL the program was built with.
+    void Serve(const harness::HttpResponse& response) {
+        http_.SetResponse(response);
+        ASSERT_TRUE(http_.Start(PackagePort())) << "port " << PackagePort() << " is taken";
+    }
+
+    harness::Program program_;
+    harness::HttpServer http_;
+    harness::ProgmanServer progman_;
+};
