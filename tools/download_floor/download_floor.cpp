@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "install/zip_reader.h"
 
 namespace {
@@ -25,45 +26,14 @@ double MillisecondsSince(const LARGE_INTEGER& start) {
     return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (valid())
-            CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
-
-class Internet {
-public:
-    explicit Internet(HINTERNET handle) : handle_(handle) {}
-    ~Internet() {
-        if (handle_)
-            InternetCloseHandle(handle_);
-    }
-    Internet(const Internet&) = delete;
-    Internet& operator=(const Internet&) = delete;
-    HINTERNET get() const { return handle_; }
-
-private:
-    HINTERNET handle_;
-};
-
 bool Download(const char* url, const char* path, bool peek) {
-    Internet root(InternetOpenA("ldfloor", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    if (!root.get())
+    InternetHandle root(InternetOpenA("ldfloor", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    if (!root)
         return false;
-    Internet request(InternetOpenUrlA(root.get(), url, nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!request.get())
+    InternetHandle request(InternetOpenUrlA(root.get(), url, nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    if (!request)
         return false;
-    Handle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
     static unsigned char block[BlockSize];
@@ -107,7 +77,7 @@ void MakeParents(const char* path) {
 }
 
 int Unpack(const char* archive) {
-    Handle file(CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size = {};
     if (!file.valid() || !GetFileSizeEx(file.get(), &size))
         return -1;
@@ -128,7 +98,7 @@ int Unpack(const char* archive) {
             CreateDirectoryA(path, nullptr);
             continue;
         }
-        Handle out(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle out(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         FileSink sink(out.get());
         if (!out.valid() || ExtractZipEntry(data.data(), data.size(), entry, sink) != ZipStatus::Ok)
             return -1;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "base/handles.h"
 #include "install/extract.h"
 #include "install/unzip.h"
 
@@ -38,12 +39,12 @@ void MakeFolders(const std::string& path) {
 }
 
 bool WriteWhole(const std::string& path, const unsigned char* data, DWORD size) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, data, size, &written, nullptr) && written == size;
-    return CloseHandle(file) && ok;
+    const bool ok = WriteFile(file.get(), data, size, &written, nullptr) && written == size;
+    return file.Close() && ok;
 }
 
 bool Inflate(const unsigned char* source, uint32_t sourceSize, unsigned char* target, uint32_t targetSize) {
@@ -61,13 +62,13 @@ bool Inflate(const unsigned char* source, uint32_t sourceSize, unsigned char* ta
 
 // The floor: the archive read whole into memory, its central directory walked without checks.
 bool FloorUnpack(const char* archivePath, const std::string& folder) {
-    HANDLE file = CreateFileA(archivePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    FileHandle file(CreateFileA(archivePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
         return false;
-    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    const DWORD size = GetFileSize(file, nullptr);
-    const unsigned char* data =
-        mapping ? static_cast<const unsigned char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+    KernelHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    MappedView view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
+    const auto* data = static_cast<const unsigned char*>(view.get());
     bool ok = data != nullptr && size >= 22;
     size_t end = ok ? size - 22 : 0;
     while (ok && Get32(data + end) != 0x06054b50) {
@@ -110,11 +111,6 @@ bool FloorUnpack(const char* archivePath, const std::string& folder) {
             ok = Inflate(source, packed, buffer.get(), unpacked) && WriteWhole(path, buffer.get(), unpacked);
         }
     }
-    if (data)
-        UnmapViewOfFile(data);
-    if (mapping)
-        CloseHandle(mapping);
-    CloseHandle(file);
     return ok;
 }
 
@@ -124,11 +120,12 @@ bool ProgramUnpack(const char* archivePath, const char* folder, bool shellFirst)
     if (!MultiByteToWideChar(CP_ACP, 0, archivePath, -1, wideArchive, PathSize) ||
         !MultiByteToWideChar(CP_ACP, 0, folder, -1, wideFolder, PathSize))
         return false;
-    BSTR archive = SysAllocString(wideArchive);
-    BSTR target = SysAllocString(wideFolder);
-    const int unpacked = shellFirst ? ExtractPackageChecked(archive, target) : UnzipPackage(archive, target);
-    SysFreeString(target);
-    SysFreeString(archive);
+    BstrText archive(SysAllocString(wideArchive));
+    BstrText target(SysAllocString(wideFolder));
+    if (!archive || !target)
+        return false;
+    const int unpacked =
+        shellFirst ? ExtractPackageChecked(archive.get(), target.get()) : UnzipPackage(archive.get(), target.get());
     return unpacked == 1;
 }
 
