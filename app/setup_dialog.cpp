@@ -16,6 +16,7 @@
 #include "install/ini_config.h"
 #include "install/progman_dde.h"
 #include "install/shortcut.h"
+#include "progress/wait.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap.h"
 #include "skin/bitmap_button.h"
@@ -39,8 +40,10 @@ constexpr const char* ShortcutFileName = "\\LUDRA4.LNK";
 constexpr const char* ShortcutDescription = "Ludra4";
 constexpr size_t ProgramPathSize = 512;
 
+bool SequenceRunning = false;
+
 void ShowMessage(HWND dialog, UINT id, UINT icon) {
-    MessageBoxA(dialog, LoadMessageText(id), AppCaption.data(), MB_OK | icon);
+    StepMessageBox(dialog, LoadMessageText(id), AppCaption.data(), MB_OK | icon);
 }
 
 // Back to the folder field for another attempt: focused, whole text selected, drive restored.
@@ -165,13 +168,25 @@ INT_PTR OnSetupDrawItem(HWND dialog, const DRAWITEMSTRUCT* drawItem) {
     return DrawMarkupItem(AppInstance, drawItem, &SetupColumnTable);
 }
 
+// A close of the program that came during the sequence ended it as a confirmed Cancel would; the
+// dialog then ends the program as its Annulla does.
+void OnConfirm(HWND dialog) {
+    SequenceRunning = true;
+    RunInstallSequence(dialog);
+    SequenceRunning = false;
+    if (ProgramEndRequested()) {
+        PostQuitMessage(0);
+        EndDialog(dialog, 1);
+    }
+}
+
 INT_PTR OnSetupCommand(HWND dialog, int id) {
     switch (id) {
     case IDCANCEL:
         PostQuitMessage(0);
         EndDialog(dialog, 1);
         break;
-    case IDOK: RunInstallSequence(dialog); break;
+    case IDOK: OnConfirm(dialog); break;
     }
     return TRUE;
 }
@@ -186,6 +201,10 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_DDE_ACK: return OnProgmanAck(dialog, wParam, lParam);
     }
     return FALSE;
+}
+
+bool InstallSequenceRunning() {
+    return SequenceRunning;
 }
 
 const char* LoadMessageText(UINT id) {

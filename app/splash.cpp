@@ -5,6 +5,7 @@
 #include "app/setup_dialog.h"
 #include "base/globals.h"
 #include "base/handles.h"
+#include "progress/wait.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap.h"
 
@@ -32,6 +33,19 @@ LRESULT OnSplashShow(HWND window, BOOL shown) {
     return 0;
 }
 
+// Closing the splash ends the program. While the install sequence runs below this message, the
+// windows must outlive it: the step ends as after a confirmed Cancel (quietly when the session
+// ends, as nobody will answer a message), and the setup dialog then ends the program.
+LRESULT OnSplashClose(HWND window, bool quietly) {
+    if (InstallSequenceRunning()) {
+        RequestProgramEnd(quietly);
+        return 0;
+    }
+    DestroyWindow(window);
+    PostQuitMessage(0);
+    return 0;
+}
+
 LRESULT OnStartSetup(WPARAM code) {
     if (code == START_SETUP_CODE)
         DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_SETUP), SplashWindow, SetupDlgProc, 0);
@@ -43,10 +57,9 @@ LRESULT CALLBACK SplashWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_CREATE: return OnSplashCreate(window);
     case WM_PAINT: return OnSplashPaint(window);
-    case WM_CLOSE:
-        DestroyWindow(window);
-        PostQuitMessage(0);
-        return 0;
+    case WM_CLOSE: return OnSplashClose(window, false);
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: return wParam ? OnSplashClose(window, true) : 0;
     case WM_SHOWWINDOW: return OnSplashShow(window, static_cast<BOOL>(wParam));
     case WM_MOVE:
     case WM_SIZE: return 0;

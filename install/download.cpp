@@ -67,7 +67,7 @@ int CopyTransferToFile(PackageTransfer& transfer, HANDLE file, DWORD expectedSiz
     if (!TransferBlocks(transfer, file, expectedSize, total))
         return 0;
     // A connection closed cleanly before the announced length looks like the end of the data.
-    DWORD announced = 0;
+    uint64_t announced = 0;
     if (AnnouncedLength(transfer, &announced) && total != announced)
         return 0;
     SetWaitStatus(CompletedText);
@@ -92,21 +92,6 @@ bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transf
     if (!CopyTransferToFile(transfer, file.get(), PackageSize))
         return false;
     return file.Close();
-}
-
-// After a failure the message comes at once; a worker still inside a call the network has not
-// ended yet is waited for afterwards, with the owner disabled again so that nothing can start
-// the step a second time meanwhile.
-void FinishAfterFailure(HWND owner, PackageTransfer& transfer) {
-    if (!TransferRunning(transfer)) {
-        FinishTransfer(transfer);
-        return;
-    }
-    if (owner)
-        EnableWindow(owner, FALSE);
-    FinishTransfer(transfer);
-    if (owner)
-        EnableWindow(owner, TRUE);
 }
 
 // Hands the package to the extraction; 0 only when the built-in unpacker failed.
@@ -161,13 +146,14 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
     PackageTransfer transfer;
     // A package that is not the one the build expects is a failed download: it is not unpacked.
     if (!ReceivePackage(folder, url, transfer) || !PackageMatchesDigest(PackagePath, expectedSha256)) {
-        StopTransfer(transfer);
+        // The worker may still be inside a call the network has not ended: it is let go, not
+        // waited for, and ends on its own.
+        AbandonTransfer(transfer);
         EndWait();
-        MessageBoxA(owner, FailureText, AppCaption.data(), FailureStyle);
-        FinishAfterFailure(owner, transfer);
+        StepMessageBox(owner, FailureText, AppCaption.data(), FailureStyle);
         return DownloadFailed;
     }
-    FinishTransfer(transfer);
+    AbandonTransfer(transfer);
     const int unpacked = UnpackPackage(folder);
     EndWait();
     DeleteFileA(PackagePath);

@@ -1,10 +1,13 @@
 // The package transfer's network side: one worker thread makes every blocking internet call (the
 // connection check, the request, the reads) and reads ahead into a bounded ring of 4,096-byte
-// blocks, which the GUI thread takes one by one while it keeps pumping messages.
+// blocks, which the GUI thread takes one by one while it keeps pumping messages. The GUI thread
+// never waits for the worker: when it gives up it lets go, and the worker ends on its own.
 #pragma once
 
 #include <windows.h>
 #include <wininet.h>
+
+#include <cstdint>
 
 #include "base/handles.h"
 
@@ -27,58 +30,51 @@ struct RequestHandles {
     InternetHandle request;
 };
 
-// Checks the connection, opens url and sends the request, with every wait bounded by
-// noDataLimitMs. True when the server answered 200 without a redirect from https to http.
-bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs);
+// The state one transfer's two threads share; it lives until both have let go of it.
+struct TransferState;
 
-enum class TransferPhase { Opening, Reading, Ended, Failed };
+// Checks the connection, opens url and sends the request, with every wait WinINet bounds limited
+// by noDataLimitMs. True when the server answered 200 without a redirect from https to http.
+// With a shared state, each handle is published there as soon as it exists and the send can be
+// ended from the GUI thread; without one (null) the caller owns everything.
+bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared = nullptr);
+
 enum class TransferWait { Ready, Ended, Failed, TimedOut, Cancelled };
 
-// One transfer, shared by the GUI thread and its worker. Everything below the lock is guarded by it.
+// Why a transfer failed, as far as the worker saw it.
+struct TransferReport {
+    DWORD error = 0;      // GetLastError of the call that failed (0: none failed)
+    DWORD httpStatus = 0; // the server's status (0: no answer)
+    uint64_t received = 0;
+};
+
+// The GUI thread's hold on one transfer. Letting go (AbandonTransfer, or the destructor) never
+// waits for the worker: the worker holds its own reference to the state, the ring and the handles.
 struct PackageTransfer {
     PackageTransfer() = default;
     ~PackageTransfer();
     PackageTransfer(const PackageTransfer&) = delete;
     PackageTransfer& operator=(const PackageTransfer&) = delete;
 
-    const char* url = nullptr;        // opened by the worker; null when the request was given
-    HINTERNET givenRequest = nullptr; // read, never closed, by the worker
-    DWORD noDataLimitMs = 0;
+    TransferState* state = nullptr;
     KernelHandle thread;
-    KernelHandle dataReady; // wakes the GUI thread when it waits for a block or the request
-    KernelHandle spaceFree; // wakes the worker when it waits for a free block
-    GlobalMemory memory;    // fixed, so its pointer stays valid without a lock count
-    unsigned char* blocks = nullptr;
-    bool lockReady = false;
-
-    CRITICAL_SECTION lock = {};
-    RequestHandles handles;
-    TransferPhase phase = TransferPhase::Opening;
-    DWORD counts[ReadAheadBlocks] = {};
-    unsigned head = 0; // the next block the GUI thread takes
-    unsigned tail = 0; // the next block the worker fills
-    bool stopping = false;
-    bool guiWaiting = false;
-    bool workerWaiting = false;
-    ULONGLONG lastDataTick = 0;
-    bool lengthAnnounced = false;
-    DWORD announcedLength = 0;
 };
 
-// Starts the worker: it opens url (or reads givenRequest when url is null). False when the
-// worker could not be had; nothing runs then.
+// Starts the worker: it opens url (or reads givenRequest, which it never closes, when url is
+// null). False when the worker could not be had; nothing runs then.
 bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRequest, DWORD noDataLimitMs);
 // Waits, pumping, until the request is open (Ready), failed, or no answer came within the limit.
 TransferWait WaitForRequest(PackageTransfer& transfer);
 // Waits, pumping, for the next block; on Ready, data and count describe it until ReleaseBlock.
+// Blocks are 4,096 bytes, the last one of the body shorter.
 TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DWORD* count);
 void ReleaseBlock(PackageTransfer& transfer);
-// Asks the worker to stop and ends a pending read by closing the request the worker opened.
-void StopTransfer(PackageTransfer& transfer);
-// True while the worker has not ended.
-bool TransferRunning(const PackageTransfer& transfer);
-// Stops the worker, waits for it (pumping, deaf to Cancel) and releases everything. Every wait of
-// the worker is bounded by the no-data limit, so this ends.
+// Tells the worker to stop, ends the blocking call it is in (closing its request), and lets go
+// of the transfer at once.
+void AbandonTransfer(PackageTransfer& transfer);
+// Stops the worker and waits for it (pumping, deaf to Cancel): for a given request, which its
+// owner closes afterwards. Every call the worker makes on it is bounded by its time-outs.
 void FinishTransfer(PackageTransfer& transfer);
 // The body's announced length, when the server announced one.
-bool AnnouncedLength(PackageTransfer& transfer, DWORD* length);
+bool AnnouncedLength(const PackageTransfer& transfer, uint64_t* length);
+TransferReport ReportOf(const PackageTransfer& transfer);

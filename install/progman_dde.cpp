@@ -19,6 +19,8 @@ namespace {
 constexpr const char* ProgmanName = "Progman";
 constexpr size_t GroupFolderSize = MAX_PATH;
 constexpr WPARAM CancelCommand = IDCANCEL;
+// How long one top-level window may take over the initiate. A hung window is skipped at once.
+constexpr UINT InitiateBoundMs = 1000;
 
 char GroupFolder[GroupFolderSize] = {};
 
@@ -89,7 +91,12 @@ void StartProgmanConversation(HWND dialog, const char* folder) {
     DdeState = WM_DDE_INITIATE;
     AppAtom = GlobalAddAtomA(ProgmanName);
     TopicAtom = GlobalAddAtomA(ProgmanName);
-    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(AppAtom, TopicAtom));
+    // Every top-level window of the session hears the broadcast, another program's hung one too:
+    // each is given a bound. Not SMTO_BLOCK: the server's acknowledgement is a message sent to this
+    // thread during the broadcast, which a blocked send would hold back until every bound ran out.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(dialog),
+                        MAKELPARAM(AppAtom, TopicAtom), SMTO_NORMAL | SMTO_ABORTIFHUNG, InitiateBoundMs, &answer);
     // Acceptances arrive only during the broadcast: if none took the commands, the conversation is
     // over and the global atoms must not outlive it.
     if (DdeState == WM_DDE_INITIATE) {

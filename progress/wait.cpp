@@ -21,6 +21,14 @@ std::array<char, AnimationSpecSize> AnimationSpec = {};
 
 namespace {
 HCURSOR ReplacedCursor = nullptr;
+// Set once the program is being closed while a step runs; with EndQuietly no box is shown.
+bool EndRequested = false;
+bool EndQuietly = false;
+// A WM_QUIT the pump took during a wait: it is posted again when the wait ends.
+bool QuitTaken = false;
+WPARAM QuitCode = 0;
+// A message box's text control; the program's own dialogs have none.
+constexpr int MessageBoxTextId = 0xFFFF;
 constexpr size_t PercentTextSize = 16;
 // Texts up to this length are remembered and not set again while unchanged.
 constexpr size_t WaitTextMemorySize = 512;
@@ -45,11 +53,33 @@ struct ShownState {
 ShownState Shown;
 
 void DestroyWaitDialog() {
-    if (WaitDialog) {
+    if (WaitDialog)
         DestroyWindow(WaitDialog);
-        WaitDialog = nullptr;
-    }
+    WaitDialog = nullptr;
     Shown = ShownState();
+}
+
+// A quit request must reach the program's main loop: taken by a pump, it is posted again once
+// no wait holds it back.
+void RepostQuit() {
+    if (!QuitTaken)
+        return;
+    QuitTaken = false;
+    PostQuitMessage(static_cast<int>(QuitCode));
+}
+
+BOOL CALLBACK AnswerOpenBox(HWND window, LPARAM) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0 || !GetDlgItem(window, MessageBoxTextId))
+        return TRUE;
+    const int answer = GetDlgItem(window, IDYES) ? IDYES : GetDlgItem(window, IDOK) ? IDOK : IDCANCEL;
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    return TRUE;
+}
+
+bool CancelHeard(bool hearCancel) {
+    return hearCancel && (WaitActive || EndRequested) && WaitCancelled;
 }
 
 void CreateWaitDialog() {
@@ -65,9 +95,15 @@ void CreateWaitDialog() {
     SetCursor(ReplacedCursor);
 }
 
-// A message for the wait dialog goes through its keyboard handling; a thread message (WM_QUIT
-// among them) is dropped, so a quit request cannot end the program's loop in the middle of a step.
+// A message for the wait dialog goes through its keyboard handling; a thread message is dropped.
+// WM_QUIT is kept back until the wait ends, so a quit request cannot end the program's loop in the
+// middle of a step, and is not lost either.
 void HandlePumpedMessage(MSG& message) {
+    if (message.message == WM_QUIT) {
+        QuitTaken = true;
+        QuitCode = message.wParam;
+        return;
+    }
     if (WaitDialog && IsDialogMessageA(WaitDialog, &message))
         return;
     if (!message.hwnd)
@@ -84,7 +120,7 @@ void BeginWait(HWND owner, const char* title) {
     if (owner)
         EnableWindow(owner, FALSE);
     CopyBounded(WaitTitle.data(), WaitTitle.size(), title ? title : "");
-    WaitCancelled = 0;
+    WaitCancelled = EndRequested ? 1 : 0;
     ReplacedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     WaitActive = 1;
 }
@@ -98,6 +134,31 @@ void EndWait() {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     WaitActive = 0;
     DestroyWaitDialog();
+    RepostQuit();
+}
+
+void ForgetWaitDialog(HWND dialog) {
+    if (dialog == WaitDialog) {
+        WaitDialog = nullptr;
+        Shown = ShownState();
+    }
+}
+
+void RequestProgramEnd(bool quietly) {
+    EndRequested = true;
+    WaitCancelled = 1;
+    if (quietly) {
+        EndQuietly = true;
+        EnumThreadWindows(GetCurrentThreadId(), AnswerOpenBox, 0);
+    }
+}
+
+bool ProgramEndRequested() {
+    return EndRequested;
+}
+
+int StepMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+    return EndQuietly ? 0 : MessageBoxA(owner, text, caption, style);
 }
 
 namespace {
@@ -184,18 +245,19 @@ int PumpMessages() {
     if (WaitCancelled)
         return WaitCancelled;
     MSG message = {};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (!WaitCancelled && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
         HandlePumpedMessage(message);
-        if (WaitCancelled)
-            return WaitCancelled;
-    }
+    // Outside a wait nothing holds a quit request back.
+    if (!WaitActive)
+        RepostQuit();
     return WaitCancelled;
 }
 
-WaitOutcome WaitPumping(HANDLE object, DWORD timeoutMs, bool hearCancel) {
+namespace {
+WaitOutcome WaitPumpingOnce(HANDLE object, DWORD timeoutMs, bool hearCancel) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
-        if (hearCancel && WaitActive && WaitCancelled)
+        if (CancelHeard(hearCancel))
             return WaitOutcome::Cancelled;
         const ULONGLONG spent = GetTickCount64() - start;
         if (spent >= timeoutMs)
@@ -212,7 +274,7 @@ WaitOutcome WaitPumping(HANDLE object, DWORD timeoutMs, bool hearCancel) {
         MSG message = {};
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             HandlePumpedMessage(message);
-            if (hearCancel && WaitActive && WaitCancelled)
+            if (CancelHeard(hearCancel))
                 return WaitOutcome::Cancelled;
         }
         // Until the dialog shows, the wait looks as it began: the hourglass, whatever a window
@@ -220,4 +282,13 @@ WaitOutcome WaitPumping(HANDLE object, DWORD timeoutMs, bool hearCancel) {
         if (WaitActive && !WaitDialog)
             SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     }
+}
+} // namespace
+
+WaitOutcome WaitPumping(HANDLE object, DWORD timeoutMs, bool hearCancel) {
+    const WaitOutcome outcome = WaitPumpingOnce(object, timeoutMs, hearCancel);
+    // Posted only now: a quit message waiting in the queue would wake every wait at once.
+    if (!WaitActive)
+        RepostQuit();
+    return outcome;
 }

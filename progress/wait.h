@@ -23,6 +23,16 @@ int SetWaitPercent(int percent);
 // Dispatches every pending message; returns WaitCancelled (non-zero once Cancel was confirmed).
 int PumpMessages();
 
+// The program is being closed while a step runs (its splash window was closed, or the session
+// ends): the step ends as after a confirmed Cancel, and every pump from now on reports a cancel,
+// whatever wait begins later. With quietly (the session ends, nobody will answer) no step shows
+// a message box any more, and the boxes already open are answered: Yes to the Cancel question,
+// OK to the others.
+void RequestProgramEnd(bool quietly);
+bool ProgramEndRequested();
+// A step's message box: MessageBoxA, or 0 without showing anything once the session is ending.
+int StepMessageBox(HWND owner, const char* text, const char* caption, UINT style);
+
 enum class WaitOutcome { Signalled, TimedOut, Cancelled, Failed };
 // Waits for the object (null: for the time alone) while dispatching the thread's messages as
 // PumpMessages does, so every window answers meanwhile. Ends early when the wait's Cancel is

@@ -38,7 +38,8 @@ INT_PTR OnWaitInit(HWND dialog) {
     return TRUE;
 }
 
-INT_PTR OnWaitDestroy() {
+INT_PTR OnWaitDestroy(HWND dialog) {
+    ForgetWaitDialog(dialog);
     if (PanelBrush) {
         DeleteObject(PanelBrush);
         PanelBrush = nullptr;
@@ -56,7 +57,8 @@ INT_PTR OnWaitDrawItem(HWND dialog, const DRAWITEMSTRUCT* drawItem) {
 void ConfirmCancel(HWND dialog) {
     HWND animation = GetDlgItem(dialog, IDC_WAIT_ANIMATION);
     SendMessageA(animation, WM_CLOSE, 0, 0);
-    const int answer = MessageBoxA(dialog, CancelQuestion, WaitTitle.data(), MB_YESNO | MB_ICONEXCLAMATION);
+    // Once the session is ending the question is not asked: the answer is Yes.
+    const int answer = StepMessageBox(dialog, CancelQuestion, WaitTitle.data(), MB_YESNO | MB_ICONEXCLAMATION);
     if (answer == IDNO)
         SendMessageA(animation, WM_ACTIVATE, 0, 0);
     else
@@ -112,7 +114,7 @@ INT_PTR OnAnimationReset(HWND dialog) {
 INT_PTR CALLBACK WaitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: return OnWaitInit(dialog);
-    case WM_DESTROY: return OnWaitDestroy();
+    case WM_DESTROY: return OnWaitDestroy(dialog);
     case WM_DRAWITEM: return OnWaitDrawItem(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_COMMAND: return OnWaitCommand(dialog, LOWORD(wParam));
     case WM_CTLCOLOREDIT:

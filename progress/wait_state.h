@@ -15,3 +15,6 @@ extern int WaitCancelled;
 extern HBRUSH PanelBrush;
 extern std::array<char, AnimationSpecSize> AnimationSpec;
 extern UINT_PTR AnimationTimer;
+
+// The wait dialog's window is gone (destroyed with its owner, say): the wait forgets it.
+void ForgetWaitDialog(HWND dialog);

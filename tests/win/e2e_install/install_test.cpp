@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -60,6 +62,32 @@ std::string PackageWithInf(const std::string& inf) {
     return zip.Build();
 }
 
+// A top-level window whose thread never reads its messages: another program's hung window, which
+// hears the Program Manager broadcast like every top-level window.
+class HungWindow {
+public:
+    HungWindow() : release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), thread_([this] { Run(); }) {
+        WaitUntil([&] { return created_.load(); }, 5000);
+    }
+    ~HungWindow() {
+        SetEvent(release_);
+        thread_.join();
+        CloseHandle(release_);
+    }
+
+private:
+    void Run() {
+        HWND window = CreateWindowExA(0, "STATIC", "hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        created_ = true;
+        WaitForSingleObject(release_, 120000);
+        DestroyWindow(window);
+    }
+
+    HANDLE release_;
+    std::atomic<bool> created_{false};
+    std::thread thread_;
+};
+
 class Installation : public InstallFixture {
 protected:
     void SetUp() override {
@@ -101,12 +129,15 @@ protected:
     }
 };
 
+// With another program's window hung meanwhile: the group is still asked for and the program
+// still ends within a few seconds.
 TEST_F(Installation, CompleteInstallationFromConfirmToProgramGroup) {
     Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});
+    HungWindow hung;
     ASSERT_NE(nullptr, StartAndConfirm());
     EXPECT_EQ(DoneText, NextMessage());
     DWORD exitCode = 99;
-    ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+    ASSERT_TRUE(program_.WaitForExit(5000, &exitCode)) << "the program hung after the success message";
     EXPECT_EQ(0u, exitCode);
 
     // One request, as the product's agent.

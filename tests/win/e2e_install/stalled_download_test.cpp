@@ -1,7 +1,9 @@
-// A server that stops sending, or never answers, must not freeze the program: its windows answer
-// all along, Cancel is heard at once, and without data the download gives up after the build's
-// no-data limit. Each case leaves the setup dialog ready for another try, and the program closes
-// its connection.
+// A server that stops sending, never answers, or a host that never lets a connection in must not
+// freeze the program: its windows answer all along, Cancel is heard at once, and without data
+// the download gives up after the build's no-data limit. Each case leaves the setup dialog ready
+// for another try, and the program closes its connection. A close of the program, or the end of
+// the session, during the download ends it as a confirmed Cancel does, and then the program.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,11 +12,13 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "harness.h"
 #include "install_fixture.h"
 #include "resources/resource_ids.h"
 #include "support/e2e_steps.h"
+#include "support/package_port.h"
 #include "support/program_texts.h"
 
 namespace {
@@ -74,6 +78,53 @@ private:
     std::thread thread_;
 };
 
+// A host that drops connection attempts: a listener on the port whose queue is full and which
+// never accepts, so the handshake of a new connection is never answered.
+class DroppingHost {
+public:
+    ~DroppingHost() {
+        for (SOCKET socket : sockets_)
+            closesocket(socket);
+        WSACleanup();
+    }
+    // False unless a further connection attempt goes unanswered.
+    bool Start(unsigned short port) {
+        WSADATA wsa = {};
+        WSAStartup(MAKEWORD(2, 2), &wsa);
+        address_.sin_family = AF_INET;
+        address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address_.sin_port = htons(port);
+        const SOCKET listener = Add();
+        if (bind(listener, reinterpret_cast<const sockaddr*>(&address_), sizeof address_) != 0 ||
+            listen(listener, 0) != 0)
+            return false;
+        for (int filler = 0; filler < 3; ++filler)
+            Connect();
+        Sleep(200);
+        fd_set answered;
+        FD_ZERO(&answered);
+        FD_SET(Connect(), &answered);
+        timeval wait = {1, 0};
+        return select(0, nullptr, &answered, nullptr, &wait) == 0;
+    }
+
+private:
+    SOCKET Add() {
+        sockets_.push_back(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        return sockets_.back();
+    }
+    SOCKET Connect() {
+        const SOCKET socket = Add();
+        u_long nonBlocking = 1;
+        ioctlsocket(socket, FIONBIO, &nonBlocking);
+        connect(socket, reinterpret_cast<const sockaddr*>(&address_), sizeof address_);
+        return socket;
+    }
+
+    sockaddr_in address_ = {};
+    std::vector<SOCKET> sockets_;
+};
+
 class StalledDownload : public InstallFixture {
 protected:
     // The demo package, made long enough that the stall comes well before its end.
@@ -94,6 +145,7 @@ protected:
             PressButton(dialog, IDOK);
         return dialog;
     }
+    HWND Splash() { return HiddenOrVisibleWindowOf(program_.Id(), SetupCaption); }
     HWND WaitDialog(DWORD timeoutMs) { return WaitForDialogWithControl(program_.Id(), IDC_WAIT_ANIMATION, timeoutMs); }
     std::string AnswerNextMessage(DWORD timeoutMs) { return AnswerNextMessageBox(program_, timeoutMs); }
     // The setup dialog takes the failed installation back, and the program ends on Annulla.
@@ -102,6 +154,26 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
         EXPECT_TRUE(IsWindowEnabled(dialog));
         CancelAndExpectCleanExit(program_, dialog);
+    }
+    // Answers every message box with OK until the program ends; its texts. The program must never
+    // go on for long without a visible window.
+    std::vector<std::string> AnswerBoxesUntilExit(DWORD timeoutMs) {
+        std::vector<std::string> texts;
+        const ULONGLONG until = GetTickCount64() + timeoutMs;
+        ULONGLONG windowless = 0;
+        DWORD exitCode = 99;
+        while (!program_.WaitForExit(20, &exitCode) && GetTickCount64() < until) {
+            if (HWND box = MessageBoxWithin(program_.Id(), 0)) {
+                texts.push_back(MessageBoxText(box));
+                EXPECT_TRUE(AnswerMessageBox(box, IDOK));
+            }
+            const bool shown = !WindowsOf(program_.Id(), nullptr, nullptr).empty();
+            windowless = shown ? 0 : windowless ? windowless : GetTickCount64();
+            EXPECT_FALSE(windowless && GetTickCount64() - windowless > 2000) << "running without a window";
+        }
+        EXPECT_FALSE(program_.Running()) << "still running after " << timeoutMs << " ms";
+        EXPECT_EQ(0u, exitCode);
+        return texts;
     }
     // The stalled connection is closed by the program, not left behind.
     void ExpectConnectionClosed() {
@@ -190,6 +262,50 @@ TEST_F(StalledDownload, ServerThatNeverAnswersFailsAfterTheLimitWithoutFreezing)
     EXPECT_FALSE(FileExists(PackageFile));
     ExpectReadyForAnotherTry(dialog);
     ExpectConnectionClosed();
+}
+
+// "End task" or a script closes the splash: the step ends as a confirmed Cancel ends it, the user
+// is told, and then the program ends.
+TEST_F(StalledDownload, CloseDuringTheDownloadEndsTheProgramOnceItsMessagesAreAnswered) {
+    Serve(StallingPackage());
+    ASSERT_NE(nullptr, StartAndConfirm());
+    ASSERT_NE(nullptr, WaitDialog(20000)) << "the wait dialog did not show";
+    PostMessageA(Splash(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(AnswerBoxesUntilExit(NoDataLimitMs + LateMs),
+              (std::vector<std::string>{DownloadFailedText, IncompleteText}));
+}
+
+// Log-off with the Cancel question open: nobody will answer a message, so none is left open.
+TEST_F(StalledDownload, EndOfTheSessionEndsTheStepAndTheProgramWithoutAMessage) {
+    Serve(StallingPackage());
+    ASSERT_NE(nullptr, StartAndConfirm());
+    HWND wait = WaitDialog(20000);
+    ASSERT_NE(nullptr, wait) << "the wait dialog did not show";
+    PressButton(wait, IDC_WAIT_CANCEL);
+    ASSERT_NE(nullptr, WaitForMessageBox(program_.Id(), AnswerMs));
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(Splash(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, AnswerMs, &result));
+    EXPECT_TRUE(result) << "the program refused the end of the session";
+    ASSERT_TRUE(SendMessageTimeoutA(Splash(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, AnswerMs, &result));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program_.WaitForExit(LateMs, &exitCode)) << "the program outlived the session";
+    EXPECT_EQ(0u, exitCode);
+}
+
+// The connection itself never opens: the failure comes at the limit, and the program does not
+// wait for the network any longer than that, neither to give the dialog back nor to end.
+TEST_F(StalledDownload, HostThatDropsConnectionsFailsAtTheLimitAndTheProgramGoesOn) {
+    DroppingHost host;
+    ASSERT_TRUE(host.Start(PackagePort())) << "the host answered a connection";
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(DownloadFailedText, AnswerNextMessage(NoDataLimitMs + LateMs));
+    EXPECT_EQ(IncompleteText, AnswerNextMessage(AnswerMs));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, AnswerMs));
+    PressButton(dialog, IDCANCEL);
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program_.WaitForExit(3000, &exitCode)) << "the program waited for the network to end";
+    EXPECT_EQ(0u, exitCode);
 }
 
 } // namespace

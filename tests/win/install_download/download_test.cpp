@@ -74,6 +74,12 @@ TEST_F(DownloadTest, WholePackageIsUnpackedAndDeleted) {
     EXPECT_EQ(server_.LastRequestLine().rfind("GET /Ludra47/LD46DEMO.zip HTTP/", 0), 0u) << server_.LastRequestLine();
     EXPECT_EQ(server_.LastUserAgent(), "VaVava");
     EXPECT_TRUE(IsWindowEnabled(owner_));
+
+    // A second download of a package that changed meanwhile fetches it again, never a cached copy.
+    server_.SetResponse({200, ProductPackage(30000)});
+    EXPECT_EQ(Download(), DownloadSucceeded);
+    EXPECT_EQ(server_.RequestCount(), 2);
+    EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(30000));
 }
 
 // The status and the percentage are given for every block, but a field or the bar is sent a
@@ -91,15 +97,18 @@ TEST_F(DownloadTest, WaitShowsEachNewPercentageOnceThenCompletion) {
 }
 
 // The reads wait for the network on a worker thread: the step's thread serves its windows
-// meanwhile, before the first block as between blocks.
-TEST_F(DownloadTest, WindowsKeepAnsweringWhileTheNetworkIsSlow) {
-    harness::HttpResponse slow{200, ProductPackage()};
-    slow.chunkSize = 4096;
-    slow.chunkPauseMs = 300;
+// meanwhile, before the first block as between blocks. The package trickles in, 2 KB every
+// 0.2 s for about 7 s: each piece is news from the network, and the no-data limit (3 s in the
+// test build) counts only silence, however long a whole 4,096-byte block takes.
+TEST_F(DownloadTest, SlowSteadyLinkCompletesWhileTheWindowsKeepAnswering) {
+    harness::HttpResponse slow{200, ProductPackage(65000)};
+    slow.chunkSize = 2048;
+    slow.chunkPauseMs = 200;
     Serve(slow);
     TickingWindow ticking;
     BoxAnswerer boxes;
     EXPECT_EQ(Download(), DownloadSucceeded);
+    EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(65000));
     ticking.Stop();
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_GT(ticking.Ticks(), 20);

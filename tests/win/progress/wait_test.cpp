@@ -242,20 +242,34 @@ TEST(WaitCancel, EscapeAndTheCloseBoxDoNothing) {
     EndWait();
 }
 
-TEST(WaitPump, ThreadMessagesAndQuitAreDiscardedDuringAWait) {
+// A quit request taken during a wait must still end the program's main loop after it.
+TEST(WaitPump, ThreadMessagesAreDiscardedAndQuitIsHeldUntilTheWaitEnds) {
     HWND receiver = MakeTestWindow(0);
     ASSERT_NE(nullptr, receiver);
     ShowWaitDialog(nullptr);
     CountedMessages = 0;
-    PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 3, 0);
     PostThreadMessageA(GetCurrentThreadId(), CountedMessage, 0, 0);
     PostQuitMessage(4);
     PostMessageA(receiver, CountedMessage, 0, 0);
     EXPECT_EQ(0, PumpMessages());
+    EXPECT_EQ(WaitOutcome::TimedOut, WaitPumping(nullptr, 50));
     EXPECT_EQ(1, CountedMessages) << "window messages are still dispatched";
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_TRUE(IsWindow(WaitDialog));
     EndWait();
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was lost";
+    EXPECT_EQ(4u, message.wParam);
     DestroyWindow(receiver);
+}
+
+// The wait dialog goes with its owner: the wait must not go on naming a destroyed window.
+TEST(WaitState, DialogDestroyedWithItsOwnerIsForgotten) {
+    HWND owner = MakeTestWindow(0);
+    ShowWaitDialog(owner);
+    ASSERT_NE(nullptr, WaitDialog);
+    DestroyWindow(owner);
+    EXPECT_EQ(nullptr, WaitDialog);
+    EXPECT_EQ(1, SetWaitPercent(40));
+    EndWait();
 }
