@@ -13,6 +13,7 @@
 #include "base/screen.h"
 #include "base/strings.h"
 #include "install/download.h"
+#include "install/failure_trail.h"
 #include "install/ini_config.h"
 #include "install/progman_dde.h"
 #include "install/shortcut.h"
@@ -74,9 +75,23 @@ bool ResolveInstallDir() {
     TrimTrailingBlanks(InstallDir.data());
     char full[MAX_PATH] = {};
     const DWORD length = GetFullPathNameA(InstallDir.data(), sizeof full, full, nullptr);
-    if (length == 0 || length >= InstallDir.size())
+    if (length == 0)
         return false;
+    if (length >= InstallDir.size()) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
     return CopyBounded(InstallDir.data(), InstallDir.size(), full) != 0;
+}
+
+// A step of the sequence failed: its trail (step null: the step left its own), its message, and
+// the dialog back for another attempt.
+void FailStep(HWND dialog, int savedDrive, const char* step, DWORD error, UINT messageId, UINT icon) {
+    if (step)
+        LeaveFailureTrail({step, error, 0, 0, 0});
+    ShowMessage(dialog, messageId, icon);
+    EnableSetupControls(dialog, TRUE);
+    Refocus(dialog, savedDrive);
 }
 
 void RunInstallSequence(HWND dialog) {
@@ -86,43 +101,37 @@ void RunInstallSequence(HWND dialog) {
 
     const int savedDrive = GetCurrentDriveNumber();
     if (!ResolveInstallDir()) {
-        ShowMessage(dialog, IDS_FOLDER_NOT_CREATED, MB_ICONINFORMATION);
-        Refocus(dialog, savedDrive);
+        FailStep(dialog, savedDrive, "folder", GetLastError(), IDS_FOLDER_NOT_CREATED, MB_ICONINFORMATION);
         return;
     }
     // The user sees the folder that is used, also when the dialog comes back after a failure.
     SetDlgItemTextA(dialog, IDC_FOLDER, InstallDir.data());
     if (SetCurrentDirectoryA(InstallDir.data())) {
-        ShowMessage(dialog, IDS_FOLDER_EXISTS, MB_ICONWARNING);
-        Refocus(dialog, savedDrive);
+        FailStep(dialog, savedDrive, "folder", ERROR_ALREADY_EXISTS, IDS_FOLDER_EXISTS, MB_ICONWARNING);
         return;
     }
     if (_mkdir(InstallDir.data()) != 0) {
-        ShowMessage(dialog, IDS_FOLDER_NOT_CREATED, MB_ICONINFORMATION);
-        Refocus(dialog, savedDrive);
+        FailStep(dialog, savedDrive, "folder", GetLastError(), IDS_FOLDER_NOT_CREATED, MB_ICONINFORMATION);
         return;
     }
 
     EnableSetupControls(dialog, FALSE);
     SetCurrentDirectoryA(InstallDir.data());
     if (DownloadDemoPackage(dialog, InstallDir.data()) != 0) {
-        ShowMessage(dialog, IDS_INSTALL_INCOMPLETE, MB_ICONINFORMATION);
-        EnableSetupControls(dialog, TRUE);
-        Refocus(dialog, savedDrive);
+        FailStep(dialog, savedDrive, nullptr, 0, IDS_INSTALL_INCOMPLETE, MB_ICONINFORMATION);
         return;
     }
 
     JoinPath(InstallDir.data(), "SETUP.INF", SetupInfPath.data(), SetupInfPath.size());
     BeginBusyCursor();
     const char* section = ScreenClass > ScreenClassLow ? HiresSection : LowresSection;
-    if (!ConfigureIniFromInf(SetupInfPath.data(), section, InstallDir.data())) {
-        EndBusyCursor();
-        ShowMessage(dialog, IDS_INSTALL_INCOMPLETE, MB_ICONINFORMATION);
-        EnableSetupControls(dialog, TRUE);
-        Refocus(dialog, savedDrive);
+    const bool configured = ConfigureIniFromInf(SetupInfPath.data(), section, InstallDir.data()) != 0;
+    const DWORD error = GetLastError();
+    EndBusyCursor();
+    if (!configured) {
+        FailStep(dialog, savedDrive, "configuration", error, IDS_INSTALL_INCOMPLETE, MB_ICONINFORMATION);
         return;
     }
-    EndBusyCursor();
 
     // COM stays initialised for the rest of the process.
     CoInitialize(nullptr);

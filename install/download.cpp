@@ -12,7 +12,10 @@
 #include "base/handles.h"
 #include "install/download_worker.h"
 #include "install/extract.h"
+#include "install/failure_trail.h"
 #include "install/package_digest.h"
+#include "install/unzip.h"
+#include "install/zip_reader.h"
 #include "package_url.h"
 #include "progress/wait.h"
 
@@ -23,6 +26,8 @@ constexpr char PackageName[] = "LD46DEMO.zip";
 constexpr int WidePathSize = 256;
 // No data for this long, on the request or on any read, fails the download.
 constexpr DWORD NoDataLimitMs = LUDRA_NO_DATA_LIMIT_MS;
+// While a package is written, the free space of its volume is looked at after every stretch.
+constexpr uint64_t FreeSpaceCheckBytes = 1ull << 20;
 
 constexpr char DownloadingText[] = "Attenzione! Download in corso ....";
 constexpr char CompletedText[] = "Download completato. Attendere fine installazione ....";
@@ -37,61 +42,166 @@ int Percentage(uint64_t received, DWORD expectedSize) {
     return percent < static_cast<double>(INT_MAX) ? static_cast<int>(percent) : INT_MAX;
 }
 
+// The package file as it is written: never past the package limit, and never into the reserve
+// of the folder's volume, which the unpacking needs and every other program of the user too.
+struct PackageWriter {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const char* folder = nullptr;
+    uint64_t limit = PackageSizeLimit;
+    uint64_t total = 0;
+    uint64_t nextCheck = 0;
+    DWORD error = 0;      // why the writing stopped, for the trail
+    bool refused = false; // too large for the limit or the disk: the file is no package
+};
+
+bool Refuse(PackageWriter& writer, DWORD error) {
+    writer.error = error;
+    writer.refused = true;
+    return false;
+}
+
+uint64_t FreeBytesOf(const char* folder) {
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExA(folder, &available, nullptr, nullptr))
+        return UINT64_MAX;
+    return available.QuadPart;
+}
+
+// Room for `bytes` more after what is written: within the limit, and leaving the reserve free.
+bool RoomFor(PackageWriter& writer, uint64_t bytes) {
+    if (bytes > writer.limit - writer.total)
+        return Refuse(writer, ERROR_FILE_TOO_LARGE);
+    const uint64_t free = FreeBytesOf(writer.folder);
+    if (free < FreeSpaceReserve || free - FreeSpaceReserve < bytes)
+        return Refuse(writer, ERROR_DISK_FULL);
+    return true;
+}
+
+bool WriteBlock(PackageWriter& writer, const unsigned char* block, DWORD count) {
+    if (count > writer.limit - writer.total)
+        return Refuse(writer, ERROR_FILE_TOO_LARGE);
+    // The free space is asked once per stretch: a query per block would cost more than the write.
+    if (writer.total + count > writer.nextCheck) {
+        if (!RoomFor(writer, FreeSpaceCheckBytes))
+            return false;
+        writer.nextCheck = writer.total + FreeSpaceCheckBytes;
+    }
+    DWORD written = 0;
+    if (!WriteFile(writer.file, block, count, &written, nullptr) || written != count) {
+        writer.error = GetLastError();
+        return false;
+    }
+    writer.total += count;
+    return true;
+}
+
+// The server sends the whole package again: the file starts again, empty, and is weighed again.
+bool BeginAgain(PackageWriter& writer, const PackageTransfer& transfer) {
+    if (SetFilePointer(writer.file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(writer.file)) {
+        writer.error = GetLastError();
+        return false;
+    }
+    writer.total = 0;
+    writer.nextCheck = 0;
+    uint64_t announced = 0;
+    return !AnnouncedLength(transfer, &announced) || RoomFor(writer, announced);
+}
+
+DWORD WaitError(TransferWait wait) {
+    switch (wait) {
+    case TransferWait::Cancelled: return ERROR_CANCELLED;
+    case TransferWait::TimedOut: return ERROR_INTERNET_TIMEOUT;
+    default: return 0;
+    }
+}
+
 // Takes the worker's blocks and writes them until the end of the data; false on a failed read
-// or write, no data within the limit, or Cancel. Every block gets its status, its pump (where
-// Cancel is heard; the block just read is then not written) and its percentage.
-bool TransferBlocks(PackageTransfer& transfer, HANDLE file, DWORD expectedSize, uint64_t& total) {
+// or write, no data within the limit, a package too large, or Cancel. Every block gets its
+// status, its pump (where Cancel is heard; the block just read is then not written) and its
+// percentage, which starts again with the file when the server sends the whole body again.
+bool TransferBlocks(PackageTransfer& transfer, PackageWriter& writer, DWORD expectedSize) {
     for (;;) {
         const unsigned char* block = nullptr;
         DWORD count = 0;
         const TransferWait next = NextBlock(transfer, &block, &count);
         if (next == TransferWait::Ended)
             return true;
-        if (next != TransferWait::Ready)
+        if (next == TransferWait::Restarted) {
+            if (!BeginAgain(writer, transfer))
+                return false;
+            continue;
+        }
+        if (next != TransferWait::Ready) {
+            writer.error = WaitError(next);
             return false;
+        }
         SetWaitStatus(DownloadingText);
-        if (PumpMessages())
+        if (PumpMessages()) {
+            writer.error = ERROR_CANCELLED;
             return false;
-        total += count;
-        SetWaitPercent(Percentage(total, expectedSize));
-        DWORD written = 0;
-        const bool wrote = WriteFile(file, block, count, &written, nullptr) && written == count;
+        }
+        SetWaitPercent(Percentage(writer.total + count, expectedSize));
+        const bool wrote = WriteBlock(writer, block, count);
         ReleaseBlock(transfer);
         if (!wrote)
             return false;
     }
 }
 
-int CopyTransferToFile(PackageTransfer& transfer, HANDLE file, DWORD expectedSize) {
-    uint64_t total = 0;
-    if (!TransferBlocks(transfer, file, expectedSize, total))
+int CopyTransferToFile(PackageTransfer& transfer, PackageWriter& writer, DWORD expectedSize) {
+    if (!TransferBlocks(transfer, writer, expectedSize))
         return 0;
     // A connection closed cleanly before the announced length looks like the end of the data.
     uint64_t announced = 0;
-    if (AnnouncedLength(transfer, &announced) && total != announced)
+    if (AnnouncedLength(transfer, &announced) && writer.total != announced) {
+        writer.error = ERROR_INTERNET_CONNECTION_ABORTED;
         return 0;
+    }
     SetWaitStatus(CompletedText);
     SetWaitPercent(100);
     return 1;
 }
 
-// Has the worker open the URL, then writes the body into PackagePath. The file is closed on
-// every path; the worker closes its handles once its last call has returned.
-bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transfer) {
-    if (!StartTransfer(transfer, url, nullptr, NoDataLimitMs) || WaitForRequest(transfer) != TransferWait::Ready)
+// Has the worker open the URL, then writes the body into PackagePath, which it refuses before
+// writing anything when the announced length is too large. The file is closed on every path
+// (deleted when it was refused); the worker closes its handles once its last call has returned.
+bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transfer, PackageWriter& writer) {
+    if (!StartTransfer(transfer, url, nullptr, NoDataLimitMs))
+        return false;
+    const TransferWait opened = WaitForRequest(transfer);
+    if (opened != TransferWait::Ready) {
+        writer.error = WaitError(opened);
+        return false;
+    }
+    uint64_t announced = 0;
+    if (AnnouncedLength(transfer, &announced) && !RoomFor(writer, announced))
         return false;
     const int length = std::snprintf(PackagePath, sizeof PackagePath, "%s\\%s", folder, PackageName);
     if (length < 0 || static_cast<size_t>(length) >= sizeof PackagePath) {
         PackagePath[0] = '\0';
+        writer.error = ERROR_FILENAME_EXCED_RANGE;
         return false;
     }
     // CREATE_ALWAYS: a package left by an earlier attempt is replaced, not appended to.
     FileHandle file(CreateFileA(PackagePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid())
+    if (!file.valid()) {
+        writer.error = GetLastError();
         return false;
-    if (!CopyTransferToFile(transfer, file.get(), PackageSize))
-        return false;
-    return file.Close();
+    }
+    writer.file = file.get();
+    const bool copied = CopyTransferToFile(transfer, writer, PackageSize) != 0;
+    const bool closed = file.Close();
+    if (!closed && writer.error == 0)
+        writer.error = GetLastError();
+    if (writer.refused)
+        DeleteFileA(PackagePath);
+    return copied && closed;
+}
+
+// The download's failure: the worker's account of it, and why this thread stopped.
+void LeaveDownloadTrail(const char* step, DWORD error, const PackageTransfer& transfer) {
+    const TransferReport report = ReportOf(transfer);
+    LeaveFailureTrail({step, error ? error : report.error, report.httpStatus, report.received, report.resumes});
 }
 
 // Hands the package to the extraction; 0 only when the built-in unpacker failed.
@@ -136,16 +246,29 @@ int CopyUrlToFile(HINTERNET request, HANDLE file, DWORD expectedSize) {
     PackageTransfer transfer;
     if (!StartTransfer(transfer, nullptr, request, NoDataLimitMs))
         return 0;
-    const int copied = CopyTransferToFile(transfer, file, expectedSize);
+    PackageWriter writer;
+    writer.file = file;
+    writer.limit = UINT64_MAX;
+    const int copied = CopyTransferToFile(transfer, writer, expectedSize);
     FinishTransfer(transfer);
     return copied;
 }
 
-int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256) {
+int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256,
+                        uint64_t packageLimit) {
     BeginWait(owner, AppCaption.data());
     PackageTransfer transfer;
+    PackageWriter writer;
+    writer.folder = folder;
+    writer.limit = packageLimit;
+    const bool received = ReceivePackage(folder, url, transfer, writer);
     // A package that is not the one the build expects is a failed download: it is not unpacked.
-    if (!ReceivePackage(folder, url, transfer) || !PackageMatchesDigest(PackagePath, expectedSha256)) {
+    const bool genuine = received && PackageMatchesDigest(PackagePath, expectedSha256);
+    if (!genuine) {
+        if (received)
+            LeaveDownloadTrail("package check", ERROR_INVALID_DATA, transfer);
+        else
+            LeaveDownloadTrail("download", writer.error, transfer);
         // The worker may still be inside a call the network has not ended: it is let go, not
         // waited for, and ends on its own.
         AbandonTransfer(transfer);
@@ -155,6 +278,8 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
     }
     AbandonTransfer(transfer);
     const int unpacked = UnpackPackage(folder);
+    if (!unpacked)
+        LeaveFailureTrail({"unpacking", GetLastError(), 0, writer.total, 0});
     EndWait();
     DeleteFileA(PackagePath);
     return unpacked ? DownloadSucceeded : UnpackingFailed;

@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstdint>
+
+#include "install/unzip.h"
+
 constexpr DWORD PackageSize = 39057124;
 constexpr size_t PackagePathSize = 260;
 
@@ -16,9 +20,13 @@ constexpr int UnpackingFailed = -2; // no message of its own; the package is del
 
 // 0: received and unpacked; non-zero: failed or cancelled. Downloads from LUDRA_PACKAGE_URL and,
 // when the build names one, checks the package against LUDRA_PACKAGE_SHA256 before unpacking it.
+// A body that stops short of its announced length is asked for again from where it stopped. A
+// package announced or grown past packageLimit, or past the free space of the folder's volume
+// less the unpacking's reserve, is refused and its file deleted. Every failure leaves its trail.
 int DownloadDemoPackage(HWND owner, const char* folder);
 // The same step from any URL; expectedSha256 null or empty checks nothing.
-int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256 = nullptr);
+int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256 = nullptr,
+                        uint64_t packageLimit = PackageSizeLimit);
 
 // 1 when the URL is open and the server answered 200 (an https URL also stayed on https through
 // any redirect), 0 otherwise. Each handle is stored as soon as it exists, so the caller closes it

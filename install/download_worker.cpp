@@ -17,6 +17,7 @@
 
 #include "base/handles.h"
 #include "install/download.h"
+#include "install/http_range.h"
 #include "progress/wait.h"
 
 struct TransferState {
@@ -32,8 +33,14 @@ struct TransferState {
     DWORD noDataLimitMs = 0;
     KernelHandle dataReady;  // wakes the GUI thread when it waits for a block or the request
     KernelHandle wakeWorker; // wakes the worker when it waits for a free block, or to stop
+    KernelHandle stopped;    // set when the GUI thread lets go: ends a pause at once
     GlobalMemory memory;     // fixed, so its pointer stays valid without a lock count
     unsigned char* blocks = nullptr;
+    // The worker's own: the request's object and flags, asked again on a resume, and the first
+    // answer's validator (its ETag, else its Last-Modified).
+    std::string object;
+    DWORD flags = 0;
+    std::string validator;
 
     CRITICAL_SECTION lock = {};
     // Everything below is guarded by the lock.
@@ -51,6 +58,10 @@ struct TransferState {
     DWORD tailFill = 0; // bytes already in the tail block
     bool guiWaiting = false;
     bool workerWaiting = false;
+    bool pausing = false; // before a resume: no data is expected
+    // The server sent the whole body again from the block at restartAt on.
+    bool restartPending = false;
+    unsigned restartAt = 0;
     ULONGLONG lastDataTick = 0;
     bool lengthAnnounced = false;
     uint64_t announcedLength = 0;
@@ -64,6 +75,9 @@ constexpr size_t HostNameSize = 256;
 constexpr size_t UrlPartSize = 2048;
 constexpr size_t FinalUrlSize = 4096;
 constexpr size_t LengthTextSize = 32;
+constexpr size_t HeaderTextSize = 512;
+constexpr DWORD HttpStatusPartial = 206;
+constexpr DWORD FastLinkBytes = 2 * TransferBlockSize;
 constexpr char SecureScheme[] = "https:";
 // A new request is sent again by the server, never answered from a cache.
 constexpr DWORD RequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
@@ -112,6 +126,15 @@ bool QueryLength(HINTERNET request, uint64_t* length) {
     return *end == '\0' && *length != ULLONG_MAX;
 }
 
+// A response header as text; empty when the answer has none.
+std::string HeaderText(HINTERNET request, DWORD header) {
+    char text[HeaderTextSize] = {};
+    DWORD size = sizeof text - 1;
+    if (!HttpQueryInfoA(request, header, text, &size, nullptr))
+        return {};
+    return text;
+}
+
 // Stores a handle where the GUI thread can see it (under the lock), or simply keeps it.
 void Publish(TransferState* shared, InternetHandle& where, HINTERNET handle) {
     if (!shared) {
@@ -146,16 +169,16 @@ bool EndCall(TransferState* shared) {
 
 void RecordFailure(TransferState& state, DWORD error) {
     CriticalSectionLock lock(state.lock);
-    if (state.report.error == 0)
-        state.report.error = error;
+    state.report.error = error;
 }
 
 // Sends the request; its wait for connection and answer can be ended by closing the request.
-bool SendRequest(HINTERNET request, TransferState* shared) {
+bool SendRequest(HINTERNET request, TransferState* shared, const char* headers = nullptr) {
     HINTERNET calling = BeginCall(shared, request);
     if (!calling)
         return false;
-    const bool sent = HttpSendRequestA(calling, nullptr, 0, nullptr, 0) != FALSE;
+    const DWORD headersLength = headers ? static_cast<DWORD>(std::strlen(headers)) : 0;
+    const bool sent = HttpSendRequestA(calling, headers, headersLength, nullptr, 0) != FALSE;
     const DWORD error = sent ? 0 : GetLastError();
     if (!EndCall(shared))
         return false;
@@ -197,9 +220,18 @@ void WakeGui(TransferState& state, bool always = false) {
     }
 }
 
+// The first answer's validator, which a resumed request names in its If-Range.
+void KeepValidator(TransferState& state, HINTERNET request) {
+    state.validator = HeaderText(request, HTTP_QUERY_ETAG);
+    if (state.validator.empty())
+        state.validator = HeaderText(request, HTTP_QUERY_LAST_MODIFIED);
+}
+
 // The worker's request, once open; null when it failed or the GUI thread gave up on it.
 HINTERNET OpenOnWorker(TransferState& state) {
     const bool open = OpenRequest(state.url.c_str(), state.handles, state.noDataLimitMs, &state);
+    if (open)
+        KeepValidator(state, state.handles.request.get());
     CriticalSectionLock lock(state.lock);
     HINTERNET request = open && !state.stopping ? state.handles.request.get() : nullptr;
     state.opened = request != nullptr;
@@ -264,12 +296,16 @@ bool QueryAvailable(TransferState& state, HINTERNET request, DWORD* available) {
 }
 
 // One read of what has arrived (at most room bytes) into the tail block and those after it.
-// A synchronous read returns only when its buffer is full, so it asks for no more than is there:
-// the no-data clock then restarts with every piece that arrives, however slow the link.
+// A synchronous read returns only when its buffer is full, so on a slow link it asks for no more
+// than is there: the no-data clock then restarts with every piece that arrives, however slow.
 bool ReadArrived(TransferState& state, HINTERNET request, unsigned char* into, DWORD room, DWORD* count) {
     DWORD available = 0;
     if (!QueryAvailable(state, request, &available))
         return false;
+    // A link that outpaces the reads keeps WinINet's buffer full: the read then takes the whole
+    // run, which arrives at once, instead of one buffer (8 KB under Wine) per pair of calls.
+    if (available >= FastLinkBytes)
+        available = room;
     *count = 0;
     if (available == 0)
         return true;
@@ -285,8 +321,12 @@ bool ReadArrived(TransferState& state, HINTERNET request, unsigned char* into, D
     return read;
 }
 
-// Reads the body into the ring until its end, a failure or a stop.
-void ReadAhead(TransferState& state, HINTERNET request) {
+enum class BodyEnd { Complete, Short, Stopped };
+
+// Reads the body into the ring until it stops: Complete when nothing says it is short (no
+// length was announced, or all of it came), Short when a read failed or the body ended before
+// its announced length.
+BodyEnd ReadAhead(TransferState& state, HINTERNET request) {
     unsigned char* into = nullptr;
     DWORD room = 0;
     while (WaitForSpace(state, &into, &room)) {
@@ -294,14 +334,139 @@ void ReadAhead(TransferState& state, HINTERNET request) {
         const bool read = ReadArrived(state, request, into, room, &count);
         CriticalSectionLock lock(state.lock);
         if (state.stopping)
+            return BodyEnd::Stopped;
+        // A read that fails (a reset, a time-out) still counts the bytes it placed.
+        const DWORD placed = count <= room ? count : 0;
+        HandOver(state, placed, false);
+        if (read && placed > 0) {
+            WakeGui(state);
+            continue;
+        }
+        if (read && (!state.lengthAnnounced || state.report.received >= state.announcedLength)) {
+            HandOver(state, 0, true);
+            state.ended = true;
+            WakeGui(state);
+            return BodyEnd::Complete;
+        }
+        // A connection closed cleanly before the announced length looks like the end of the data.
+        if (read)
+            state.report.error = ERROR_INTERNET_CONNECTION_ABORTED;
+        return BodyEnd::Short;
+    }
+    return BodyEnd::Stopped;
+}
+
+// Under the lock: the body is over without all of it; what arrived is handed over.
+void FailBody(TransferState& state) {
+    HandOver(state, 0, true);
+    state.failed = true;
+    WakeGui(state);
+}
+
+// A short body may be asked for again: only when its length was announced (without one nothing
+// says it was cut), by the worker that opened it, and not more often than MaxResumes.
+bool CanResume(TransferState& state) {
+    CriticalSectionLock lock(state.lock);
+    return !state.stopping && !state.url.empty() && state.lengthAnnounced &&
+           state.report.received < state.announcedLength && state.report.resumes < MaxResumes;
+}
+
+// The pause before a resume, which a stop ends at once; false when the transfer is stopping.
+bool PauseBeforeResume(TransferState& state) {
+    DWORD pauseMs = 0;
+    {
+        CriticalSectionLock lock(state.lock);
+        state.pausing = true;
+        pauseMs = FirstResumePauseMs << state.report.resumes;
+    }
+    WaitForSingleObject(state.stopped.get(), pauseMs);
+    CriticalSectionLock lock(state.lock);
+    state.pausing = false;
+    ++state.report.resumes;
+    state.lastDataTick = GetTickCount64();
+    return !state.stopping;
+}
+
+// Under the lock: the server sends the whole body again. The bytes not yet handed over are
+// dropped, and the GUI thread is told to begin the file again at the blocks that follow.
+void RestartBody(TransferState& state, bool lengthAnnounced, uint64_t length) {
+    state.tailFill = 0;
+    state.report.received = 0;
+    state.restartPending = true;
+    state.restartAt = state.tail;
+    state.lengthAnnounced = lengthAnnounced;
+    state.announcedLength = length;
+    WakeGui(state, true);
+}
+
+enum class ResumeAnswer { Continues, Retry, Refused };
+
+// How the server answered a resumed request: 206 from exactly where the body stopped and of the
+// same total continues it, 200 sends the whole of it again; anything else is not this package.
+ResumeAnswer TakeResumeAnswer(TransferState& state, HINTERNET request, bool ranged, uint64_t from) {
+    if ((state.flags & INTERNET_FLAG_SECURE) && !StillSecure(request))
+        return ResumeAnswer::Refused;
+    const DWORD status = StatusOf(request);
+    uint64_t length = 0;
+    const bool lengthAnnounced = QueryLength(request, &length);
+    ContentRange range;
+    const bool continues = ranged && status == HttpStatusPartial &&
+                           ParseContentRange(HeaderText(request, HTTP_QUERY_CONTENT_RANGE).c_str(), &range);
+    if (status == HttpStatusOk)
+        KeepValidator(state, request);
+    CriticalSectionLock lock(state.lock);
+    state.report.httpStatus = status;
+    if (continues && range.first == from && range.total == state.announcedLength && range.last == range.total - 1)
+        return ResumeAnswer::Continues;
+    if (status != HttpStatusOk)
+        return ResumeAnswer::Refused;
+    RestartBody(state, lengthAnnounced, length);
+    return ResumeAnswer::Continues;
+}
+
+// Asks again for the rest of the body (the whole of it when the first answer named no
+// validator) with the same request line, agent and flags. The new request takes the old one's
+// place, published as the first was.
+ResumeAnswer Resume(TransferState& state, HINTERNET* request) {
+    uint64_t from = 0;
+    InternetHandle old;
+    {
+        CriticalSectionLock lock(state.lock);
+        from = state.report.received;
+        old = std::move(state.handles.request);
+    }
+    old.reset();
+    char headers[HeaderTextSize];
+    const bool ranged = FormatRangeHeaders(headers, sizeof headers, from, state.validator.c_str());
+    Publish(&state, state.handles.request,
+            HttpOpenRequestA(state.handles.connect.get(), "GET", state.object.c_str(), nullptr, nullptr, nullptr,
+                             state.flags, 0));
+    if (!state.handles.request)
+        return ResumeAnswer::Refused;
+    BoundWaits(state.handles.request.get(), state.noDataLimitMs);
+    if (!SendRequest(state.handles.request.get(), &state, ranged ? headers : nullptr))
+        return ResumeAnswer::Retry;
+    *request = state.handles.request.get();
+    return TakeResumeAnswer(state, *request, ranged, from);
+}
+
+// Reads the body, and asks again for the rest each time it stops short.
+void ReceiveBody(TransferState& state, HINTERNET request) {
+    for (;;) {
+        const BodyEnd end = ReadAhead(state, request);
+        if (end != BodyEnd::Short)
             return;
-        // A failed read ends the body too: what arrived before it is written.
-        HandOver(state, count, !read || count == 0);
-        state.failed = !read;
-        state.ended = read && count == 0;
-        WakeGui(state);
-        if (state.failed || state.ended)
+        ResumeAnswer answer = ResumeAnswer::Refused;
+        while (CanResume(state) && PauseBeforeResume(state)) {
+            answer = Resume(state, &request);
+            if (answer != ResumeAnswer::Retry)
+                break;
+        }
+        if (answer != ResumeAnswer::Continues) {
+            CriticalSectionLock lock(state.lock);
+            FailBody(state);
             return;
+        }
     }
 }
 
@@ -318,7 +483,7 @@ DWORD WINAPI RunWorker(void* parameter) {
         state.lastDataTick = GetTickCount64();
     }
     if (request)
-        ReadAhead(state, request);
+        ReceiveBody(state, request);
     // The worker's handles are closed here, after its last call has returned: a handle is never
     // closed under a call still running on it, except the request by AbandonTransfer.
     {
@@ -333,6 +498,10 @@ DWORD WINAPI RunWorker(void* parameter) {
     }
     ReleaseState(&state);
     return 0;
+}
+
+DWORD BackstopMs(DWORD noDataLimitMs) {
+    return noDataLimitMs + noDataLimitMs / 2;
 }
 
 DWORD MillisecondsLeft(ULONGLONG since, DWORD limitMs) {
@@ -376,6 +545,10 @@ bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, 
         return false;
     // Certificates are checked as the system checks them: no SECURITY_FLAG_IGNORE_* is ever set.
     const DWORD flags = RequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
+    if (shared) {
+        shared->object = object;
+        shared->flags = flags;
+    }
     Publish(shared, handles.request,
             HttpOpenRequestA(handles.connect.get(), "GET", object, nullptr, nullptr, nullptr, flags, 0));
     if (!handles.request)
@@ -416,8 +589,9 @@ bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRe
     state->blocks = static_cast<unsigned char*>(blocks);
     state->dataReady.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     state->wakeWorker.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    state->stopped.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     state->lastDataTick = GetTickCount64();
-    if (!state->memory || !state->dataReady || !state->wakeWorker) {
+    if (!state->memory || !state->dataReady || !state->wakeWorker || !state->stopped) {
         delete state;
         return false;
     }
@@ -457,6 +631,10 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
         DWORD left = 0;
         {
             CriticalSectionLock lock(state.lock);
+            if (state.restartPending && state.head == state.restartAt) {
+                state.restartPending = false;
+                return TransferWait::Restarted;
+            }
             if (state.head != state.tail) {
                 *data = BlockAt(state, state.head);
                 *count = state.counts[state.head % ReadAheadBlocks];
@@ -466,7 +644,9 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
                 return TransferWait::Ended;
             if (state.failed)
                 return TransferWait::Failed;
-            left = MillisecondsLeft(state.lastDataTick, state.noDataLimitMs);
+            // The worker's calls give up at the limit and it may then resume: the GUI thread's
+            // own clock is a backstop for a call that does not.
+            left = state.pausing ? BatchWaitMs : MillisecondsLeft(state.lastDataTick, BackstopMs(state.noDataLimitMs));
             if (left == 0)
                 return TransferWait::TimedOut;
             state.guiWaiting = true;
@@ -506,6 +686,7 @@ void AbandonTransfer(PackageTransfer& transfer) {
             pending = std::move(state->handles.request);
         state->workerWaiting = false;
         SetEvent(state->wakeWorker.get());
+        SetEvent(state->stopped.get());
     }
     pending.reset();
     transfer.thread.reset();
@@ -520,6 +701,7 @@ void FinishTransfer(PackageTransfer& transfer) {
         CriticalSectionLock lock(transfer.state->lock);
         transfer.state->stopping = true;
         SetEvent(transfer.state->wakeWorker.get());
+        SetEvent(transfer.state->stopped.get());
     }
     for (;;) {
         const WaitOutcome outcome = WaitPumping(transfer.thread.get(), INFINITE, false);

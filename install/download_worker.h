@@ -21,6 +21,10 @@ constexpr DWORD WakeBatchBlocks = ReadAheadBlocks / 2;
 constexpr DWORD ReadBatchBlocks = 16;
 // A GUI thread that waits for a batch looks at what arrived meanwhile at least this often.
 constexpr DWORD BatchWaitMs = 15;
+// A body that stops before its announced length is asked for again, from where it stopped, at
+// most this many times, after a pause of 1 s, then 2 s, then 4 s.
+constexpr unsigned MaxResumes = 3;
+constexpr DWORD FirstResumePauseMs = 1000;
 
 // The handles of one request, each stored as soon as it exists: the root, the connection to the
 // server and the request on it. They are closed in the reverse order, the request first.
@@ -39,13 +43,16 @@ struct TransferState;
 // ended from the GUI thread; without one (null) the caller owns everything.
 bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared = nullptr);
 
-enum class TransferWait { Ready, Ended, Failed, TimedOut, Cancelled };
+// Restarted: the server sent the whole body again; what the blocks before said is void, and the
+// next block is the body's first.
+enum class TransferWait { Ready, Restarted, Ended, Failed, TimedOut, Cancelled };
 
 // Why a transfer failed, as far as the worker saw it.
 struct TransferReport {
-    DWORD error = 0;      // GetLastError of the call that failed (0: none failed)
-    DWORD httpStatus = 0; // the server's status (0: no answer)
-    uint64_t received = 0;
+    DWORD error = 0;       // GetLastError of the call that failed (0: none failed)
+    DWORD httpStatus = 0;  // the server's last status (0: no answer)
+    uint64_t received = 0; // bytes of the package in hand, in order
+    unsigned resumes = 0;
 };
 
 // The GUI thread's hold on one transfer. Letting go (AbandonTransfer, or the destructor) never
@@ -66,7 +73,9 @@ bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRe
 // Waits, pumping, until the request is open (Ready), failed, or no answer came within the limit.
 TransferWait WaitForRequest(PackageTransfer& transfer);
 // Waits, pumping, for the next block; on Ready, data and count describe it until ReleaseBlock.
-// Blocks are 4,096 bytes, the last one of the body shorter.
+// Blocks are 4,096 bytes, the last one of the body shorter. While the worker pauses before a
+// resume nothing times out; otherwise, past half as long again as the no-data limit without
+// data (the worker's own calls give up at the limit), the transfer has TimedOut.
 TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DWORD* count);
 void ReleaseBlock(PackageTransfer& transfer);
 // Tells the worker to stop, ends the blocking call it is in (closing its request), and lets go

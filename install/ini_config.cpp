@@ -56,8 +56,10 @@ int ConfigureIniFromInf(const char* infPath, const char* header, const char* fol
         return 0;
 
     char line[InfLineSize];
-    if (!FindHeader(file.get(), header, line))
+    if (!FindHeader(file.get(), header, line)) {
+        SetLastError(ERROR_NOT_FOUND);
         return 0;
+    }
 
     while (ReadInfLine(file.get(), line, sizeof line)) {
         if (std::strchr(line, '['))
@@ -68,8 +70,10 @@ int ConfigureIniFromInf(const char* infPath, const char* header, const char* fol
         ParseInfEntry(line, section, key, value);
         if (IsBlankText(section) || IsBlankText(key) || IsBlankText(value))
             continue;
-        if (!ReportEntry(section, key))
+        if (!ReportEntry(section, key)) {
+            SetLastError(ERROR_CANCELLED);
             return 0;
+        }
         ApplyIniEntry(iniPath, section, key, value);
     }
     return 1;

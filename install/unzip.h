@@ -9,6 +9,8 @@
 // No package of this product comes near it unpacked; a package that declares more is refused
 // before anything is written.
 constexpr uint64_t UnpackedSizeLimit = 4ull << 30;
+// Nor does any package come near this: a download announced or grown past it is refused.
+constexpr uint64_t PackageSizeLimit = 1ull << 30;
 
 // Writes every entry of the archive, with its relative folder, under folder: missing folders
 // are created, existing files replaced, no question or error dialog is shown. An entry whose

@@ -5,6 +5,7 @@
 #include <ws2tcpip.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace harness {
@@ -18,6 +19,7 @@ constexpr ULONGLONG HoldLimitMs = 120000;
 const char* ReasonPhrase(int status) {
     switch (status) {
     case 200: return "OK";
+    case 206: return "Partial Content";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
     }
@@ -97,6 +99,11 @@ std::string HttpServer::LastRequestLine() const {
     return lastRequestLine_;
 }
 
+std::vector<std::string> HttpServer::Ranges() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ranges_;
+}
+
 std::string HttpServer::LastUserAgent() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return lastUserAgent_;
@@ -132,33 +139,60 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         request.append(buffer, static_cast<size_t>(received));
     }
     HttpResponse response;
+    const std::string range = HeaderValue(request, "Range");
+    const std::string ifRange = HeaderValue(request, "If-Range");
     {
         std::lock_guard<std::mutex> lock(mutex_);
         response = response_;
         lastRequestLine_ = request.substr(0, request.find("\r\n"));
         lastUserAgent_ = HeaderValue(request, "User-Agent");
+        ranges_.push_back(range);
     }
-    ++requests_;
+    const size_t answer = static_cast<size_t>(requests_++);
     if (response.silent) {
         HoldOpen(clientHandle);
         return;
     }
-
-    char header[256];
-    snprintf(header, sizeof header,
-             "HTTP/1.0 %d %s\r\nContent-Type: application/zip\r\nContent-Length: %zu\r\n"
-             "Connection: close\r\n\r\n",
-             response.status, ReasonPhrase(response.status), response.body.size());
-    if (!SendAll(client, header, std::strlen(header)))
+    if (answer > 0 && !response.laterBody.empty()) {
+        response.body = response.laterBody;
+        response.etag = response.laterEtag;
+    }
+    if (response.endless) {
+        SendEndless(clientHandle, response.body);
         return;
-    size_t total = response.cutAfter < response.body.size() ? response.cutAfter : response.body.size();
-    const bool stall = response.stallAfter < total;
+    }
+    // A range of the body, from where the client asks, while it still names this package.
+    size_t from = 0;
+    const bool partial = response.rangeRequests && range.rfind("bytes=", 0) == 0 &&
+                         (ifRange.empty() || ifRange == response.etag) &&
+                         (from = std::strtoull(range.c_str() + 6, nullptr, 10)) < response.body.size();
+    if (!partial)
+        from = 0;
+    const size_t size = response.body.size();
+    std::string header = "HTTP/1.0 " + std::to_string(partial ? 206 : response.status) + " " +
+                         ReasonPhrase(partial ? 206 : response.status) + "\r\nContent-Type: application/zip\r\n";
+    header +=
+        "Content-Length: " + std::to_string(response.announcedLength ? response.announcedLength : size - from) + "\r\n";
+    if (partial)
+        header += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(size - 1) + "/" +
+                  std::to_string(size) + "\r\n";
+    if (!response.etag.empty())
+        header += "ETag: " + response.etag + "\r\n";
+    header += "Connection: close\r\n\r\n";
+    if (!SendAll(client, header.data(), header.size()))
+        return;
+    const bool scripted = answer < response.cutAnswers;
+    size_t total = size - from;
+    const bool cut = scripted && response.cutAfter < total;
+    if (cut)
+        total = response.cutAfter;
+    const bool stall = scripted && response.stallAfter < total;
     if (stall)
         total = response.stallAfter;
     const size_t chunk = response.chunkSize ? response.chunkSize : (total ? total : 1);
     for (size_t sent = 0; sent < total && !stopping_; sent += chunk) {
         const size_t piece = total - sent < chunk ? total - sent : chunk;
-        if (!SendAll(client, response.body.data() + sent, piece))
+        if (!SendAll(client, response.body.data() + from + sent, piece))
             return;
         if (response.chunkPauseMs)
             Sleep(response.chunkPauseMs);
@@ -167,7 +201,27 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         HoldOpen(clientHandle);
         return;
     }
+    if (cut && response.resetAtCut) {
+        // What was sent arrives first; then the reset.
+        Sleep(200);
+        linger abort = {1, 0};
+        setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+        return;
+    }
     shutdown(client, SD_SEND);
+}
+
+// Sends the body over and over, without a length, until the client closes the connection (or
+// the hold limit passes, or the server stops).
+void HttpServer::SendEndless(UINT_PTR clientHandle, const std::string& body) {
+    const SOCKET client = static_cast<SOCKET>(clientHandle);
+    const std::string header = "HTTP/1.0 200 OK\r\nContent-Type: application/zip\r\nConnection: close\r\n\r\n";
+    const ULONGLONG until = GetTickCount64() + HoldLimitMs;
+    if (body.empty() || !SendAll(client, header.data(), header.size()))
+        return;
+    while (!stopping_ && GetTickCount64() < until && SendAll(client, body.data(), body.size())) {
+    }
+    ++heldClosed_;
 }
 
 // Sends nothing more and waits for the client to close the connection (or the server to stop).

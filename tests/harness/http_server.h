@@ -1,14 +1,17 @@
 // A small HTTP/1.0 server on 127.0.0.1 for the tests, run on its own thread: it answers every
 // request with one scripted response (status, body, a cut-short body, a slow body, a body that
-// stalls on an open connection, or no answer at all).
+// stalls on an open connection, or no answer at all), ranges of the body when asked, and a
+// package that changes after the first answer.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace harness {
 
@@ -25,6 +28,22 @@ struct HttpResponse {
     size_t stallAfter = std::string::npos;
     // The request is read and never answered; the connection is kept open as above.
     bool silent = false;
+    // cutAfter and stallAfter count the bytes of each answer, and apply to the first cutAnswers
+    // answers only. A cut resets the connection instead of closing it when resetAtCut is set.
+    size_t cutAnswers = std::string::npos;
+    bool resetAtCut = false;
+    // Sent as the ETag when not empty.
+    std::string etag = {};
+    // A Range request (with an If-Range that names the current ETag, or none) gets 206 and the
+    // rest of the body from where it asks.
+    bool rangeRequests = false;
+    // From the second answer on, the package changed: this body, under the ETag laterEtag.
+    std::string laterBody = {};
+    std::string laterEtag = {};
+    // Announced instead of the body's size (0: the body's size).
+    uint64_t announcedLength = 0;
+    // No Content-Length, and the body sent again and again until the client closes.
+    bool endless = false;
 };
 
 class HttpServer {
@@ -46,11 +65,14 @@ public:
     std::string LastUserAgent() const;
     // Connections kept open by a stall that the client has closed since.
     int HeldConnectionsClosed() const { return heldClosed_; }
+    // The Range header of each request so far, in order (empty for a request without one).
+    std::vector<std::string> Ranges() const;
 
 private:
     void Serve();
     void Answer(UINT_PTR client);
     void HoldOpen(UINT_PTR client);
+    void SendEndless(UINT_PTR client, const std::string& body);
 
     UINT_PTR listener_ = ~UINT_PTR{0};
     unsigned short port_ = 0;
@@ -62,6 +84,7 @@ private:
     HttpResponse response_;
     std::string lastRequestLine_;
     std::string lastUserAgent_;
+    std::vector<std::string> ranges_;
 };
 
 } // namespace harness

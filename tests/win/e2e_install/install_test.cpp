@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "install/shortcut.h"
 #include "package_url.h"
 #include "resources/resource_ids.h"
+#include "support/debug_output.h"
 #include "support/e2e_steps.h"
 #include "support/program_texts.h"
 #include "support/shortcut_link.h"
@@ -237,6 +239,7 @@ TEST_F(Installation, RelativeFolderWithTrailingBlankIsInstalledUnderItsFullPath)
 }
 
 TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
+    DebugOutput trail;
     HWND dialog = StartAndConfirm();
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(DownloadFailedText, NextMessage());
@@ -248,6 +251,14 @@ TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
     PressButton(dialog, IDOK);
     EXPECT_EQ(FolderExistsText, NextMessage());
     CancelAndExpectCleanExit(program_, dialog);
+    // The connection check's code: WinINet's on Windows, ERROR_NOT_CONNECTED under Wine.
+    const std::vector<std::string> lines = trail.Lines();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_TRUE(std::regex_match(
+        lines[0],
+        std::regex("Ludra Setup: download failed: error (12029|2250), HTTP status 0, 0 bytes received, 0 resumes")))
+        << lines[0];
+    EXPECT_EQ("Ludra Setup: folder failed: error 183, HTTP status 0, 0 bytes received, 0 resumes", lines[1]);
     EXPECT_EQ(0, progman_.Initiates());
     EXPECT_FALSE(FileExists(DesktopShortcut()));
 }

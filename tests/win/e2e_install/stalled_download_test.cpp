@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "harness.h"
 #include "install_fixture.h"
 #include "resources/resource_ids.h"
+#include "support/debug_output.h"
 #include "support/e2e_steps.h"
 #include "support/package_port.h"
 #include "support/program_texts.h"
@@ -35,6 +37,8 @@ constexpr DWORD LateMs = 5000;
 // A give-up this much before the limit counts as early (tick granularity and detection delay).
 constexpr DWORD EarlyMs = 300;
 constexpr DWORD ProbeRunLimitMs = 120000;
+// The pauses before the three resumes of a body that stops short.
+constexpr DWORD ResumePausesMs = 1000 + 2000 + 4000;
 
 // Sends a window of the program WM_NULL over and over from a thread of its own, timing each
 // answer. The first send that times out ends the probe: a second one to a frozen program could
@@ -176,8 +180,8 @@ protected:
         return texts;
     }
     // The stalled connection is closed by the program, not left behind.
-    void ExpectConnectionClosed() {
-        EXPECT_TRUE(WaitUntil([&] { return http_.HeldConnectionsClosed() == 1; }, NoDataLimitMs + LateMs))
+    void ExpectConnectionClosed(int connections = 1) {
+        EXPECT_TRUE(WaitUntil([&] { return http_.HeldConnectionsClosed() == connections; }, NoDataLimitMs + LateMs))
             << "the program kept the stalled connection open";
     }
 };
@@ -212,7 +216,11 @@ TEST_F(StalledDownload, CancelIsAnsweredAtOnceAndTakesTheCancelRoad) {
     ExpectConnectionClosed();
 }
 
-TEST_F(StalledDownload, UntouchedStallFailsAfterTheNoDataLimitWhileTheWindowsAnswer) {
+// Each answer stalls: the download asks again after every silence of the limit, three times after
+// pauses of 1, 2 and 4 s, each time for the whole package (the server names no validator), then
+// takes the failure road; the windows answer all along, and the trail tells why.
+TEST_F(StalledDownload, UntouchedStallIsAskedForThreeTimesMoreThenFailsWhileTheWindowsAnswer) {
+    DebugOutput trail;
     Serve(StallingPackage());
     HWND dialog = StartAndConfirm();
     ASSERT_NE(nullptr, dialog);
@@ -221,20 +229,27 @@ TEST_F(StalledDownload, UntouchedStallFailsAfterTheNoDataLimitWhileTheWindowsAns
     // The data stopped at about the time the dialog showed (it shows with the first block).
     const ULONGLONG stalled = GetTickCount64();
     AnswerProbe probe(wait);
-    HWND failure = WaitForMessageBox(program_.Id(), NoDataLimitMs + LateMs);
+    const DWORD expectedMs = 4 * NoDataLimitMs + ResumePausesMs;
+    HWND failure = WaitForMessageBox(program_.Id(), expectedMs + LateMs);
     const ULONGLONG gaveUpMs = GetTickCount64() - stalled;
     probe.Stop();
-    ASSERT_NE(nullptr, failure) << "no failure within the no-data limit of " << NoDataLimitMs << " ms";
+    ASSERT_NE(nullptr, failure) << "no failure within " << expectedMs << " ms";
     EXPECT_EQ(DownloadFailedText, MessageBoxText(failure));
-    EXPECT_GE(gaveUpMs + EarlyMs, NoDataLimitMs) << "gave up before the no-data limit";
+    EXPECT_GE(gaveUpMs + EarlyMs, expectedMs) << "gave up before three resumes";
+    EXPECT_EQ(4, http_.RequestCount());
     EXPECT_FALSE(probe.MissedAnAnswer()) << "the wait dialog stopped answering";
     EXPECT_LT(probe.LongestMs(), AnswerMs);
     EXPECT_GT(probe.Answers(), 10);
     EXPECT_TRUE(AnswerMessageBox(failure, IDOK));
+    // The time-out's code: WinINet's on Windows, the socket's under Wine.
+    const std::regex line("Ludra Setup: download failed: error (12002|10060), HTTP status 200, 65536 bytes received, "
+                          "3 resumes");
+    ASSERT_EQ(1u, trail.Lines().size());
+    EXPECT_TRUE(std::regex_match(trail.Lines()[0], line)) << trail.Lines()[0];
 
     EXPECT_EQ(StallAfterBytes, ReadWholeFile(PackageFile).size());
     ExpectReadyForAnotherTry(dialog);
-    ExpectConnectionClosed();
+    ExpectConnectionClosed(4);
 }
 
 TEST_F(StalledDownload, ServerThatNeverAnswersFailsAfterTheLimitWithoutFreezing) {
@@ -262,6 +277,28 @@ TEST_F(StalledDownload, ServerThatNeverAnswersFailsAfterTheLimitWithoutFreezing)
     EXPECT_FALSE(FileExists(PackageFile));
     ExpectReadyForAnotherTry(dialog);
     ExpectConnectionClosed();
+}
+
+// Cancel while the download pauses before asking again: heard at once, and nothing is asked again.
+TEST_F(StalledDownload, CancelDuringThePauseBeforeAResumeIsAnsweredAtOnce) {
+    HttpResponse broken = StallingPackage();
+    broken.stallAfter = std::string::npos;
+    broken.cutAfter = StallAfterBytes;
+    Serve(broken);
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    HWND wait = WaitDialog(20000);
+    ASSERT_NE(nullptr, wait) << "the wait dialog did not show";
+    // The first answer is cut at once; the pause before the next one lasts a second.
+    Sleep(300);
+    PressButton(wait, IDC_WAIT_CANCEL);
+    HWND question = WaitForMessageBox(program_.Id(), AnswerMs);
+    ASSERT_NE(nullptr, question) << "Cancel was not answered within " << AnswerMs << " ms";
+    EXPECT_EQ(CancelQuestion, MessageBoxText(question));
+    EXPECT_TRUE(AnswerMessageBox(question, IDYES));
+    EXPECT_EQ(DownloadFailedText, AnswerNextMessage(AnswerMs));
+    EXPECT_EQ(1, http_.RequestCount()) << "asked again after a confirmed Cancel";
+    ExpectReadyForAnotherTry(dialog);
 }
 
 // "End task" or a script closes the splash: the step ends as a confirmed Cancel ends it, the user

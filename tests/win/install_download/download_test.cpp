@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <thread>
 
 #include "dialog_watch.h"
 #include "http_server.h"
 #include "install/download.h"
 #include "package_url.h"
+#include "support/debug_output.h"
+#include "support/files.h"
 #include "support/program_texts.h"
 #include "support/scratch_folder.h"
 #include "support/ticking_window.h"
@@ -53,6 +56,19 @@ protected:
     std::string Url() const { return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/Ludra47/LD46DEMO.zip"; }
     int Download() { return DownloadPackageFrom(owner_, folder_.c_str(), Url().c_str()); }
     std::string PackageFile() const { return folder_ + "\\LD46DEMO.zip"; }
+    std::string UrlOf(const harness::HttpServer& server) const {
+        return "http://127.0.0.1:" + std::to_string(server.Port()) + "/Ludra47/LD46DEMO.zip";
+    }
+    // A download from a server of its own, into an emptied folder.
+    int DownloadFrom(harness::HttpServer& server, const harness::HttpResponse& response,
+                     uint64_t limit = PackageSizeLimit) {
+        RemoveTree(folder_);
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        if (!server.Start(0))
+            return -99;
+        server.SetResponse(response);
+        return DownloadPackageFrom(owner_, folder_.c_str(), UrlOf(server).c_str(), nullptr, limit);
+    }
     std::string In(const std::string& name) const { return folder_ + "\\" + name; }
 
     ScratchFolder scratch_;
@@ -328,6 +344,97 @@ TEST_F(DownloadTest, OpenPackageUrlKeepsEveryHandleItOpened) {
     EXPECT_NE(request, nullptr);
     InternetCloseHandle(request);
     InternetCloseHandle(root);
+}
+
+// A connection that breaks at half the body: the rest is asked for from where it stopped, and
+// whatever the server makes of that request, the folder gets one package, whole: the first one
+// resumed, the first one again, or the one that replaced it meanwhile.
+TEST_F(DownloadTest, BodyBrokenAtHalfIsAskedForAgainAndArrivesAsOnePackage) {
+    const std::string package = ProductPackage(200000);
+    const size_t half = package.size() / 2 + 1000; // not on a block's edge
+    struct Row {
+        const char* name;
+        bool ranges;
+        std::string laterBody;
+        size_t unpackedSize;
+    };
+    const Row rows[] = {
+        {"the server sends the rest", true, "", 200000},
+        {"the server ignores the range", false, "", 200000},
+        {"the package changed meanwhile", true, ProductPackage(150000), 150000},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        harness::HttpResponse broken{200, package};
+        broken.cutAfter = half;
+        broken.cutAnswers = 1;
+        broken.resetAtCut = true;
+        broken.etag = "\"v1\"";
+        broken.rangeRequests = row.ranges;
+        broken.laterBody = row.laterBody;
+        broken.laterEtag = "\"v2\"";
+        harness::HttpServer server;
+        BoxAnswerer boxes;
+        EXPECT_EQ(DownloadFrom(server, broken), DownloadSucceeded);
+        EXPECT_TRUE(boxes.Texts().empty());
+        EXPECT_EQ(server.Ranges(), (Texts{"", "bytes=" + std::to_string(half) + "-"}));
+        EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(row.unpackedSize));
+        EXPECT_FALSE(PathExists(PackageFile()));
+    }
+}
+
+// A server that breaks every answer at half: three more tries, after pauses of 1, 2 and 4 s, then
+// the failure road, with a trail that tells the support desk so.
+TEST_F(DownloadTest, BodyBrokenOnEveryTryFailsAfterThreeResumes) {
+    const std::string package = ProductPackage(100000);
+    harness::HttpResponse broken{200, package};
+    broken.cutAfter = package.size() / 2;
+    DebugOutput trail;
+    BoxAnswerer boxes;
+    harness::HttpServer server;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(DownloadFrom(server, broken), DownloadFailed);
+    EXPECT_GE(GetTickCount64() - start, 7000u) << "the pauses were not kept";
+    EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
+    EXPECT_EQ(server.RequestCount(), 4);
+    EXPECT_EQ(trail.Lines(), Texts{"Ludra Setup: download failed: error 12030, HTTP status 200, " +
+                                   std::to_string(package.size() / 2) + " bytes received, 3 resumes"});
+}
+
+// A package too large for the limit or for the disk is refused: the failure road, no file left to
+// fill the disk, and the trail names the cause.
+TEST_F(DownloadTest, PackageTooLargeForTheLimitOrTheDiskIsRefusedAndDeleted) {
+    ULARGE_INTEGER free = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(folder_.c_str(), &free, nullptr, nullptr));
+    struct Row {
+        const char* name;
+        uint64_t announced;
+        bool endless;
+        uint64_t limit;
+        DWORD error;
+    };
+    const Row rows[] = {
+        {"no length, no end, past a 1 MiB limit", 0, true, 1 << 20, ERROR_FILE_TOO_LARGE},
+        {"announced past the package limit", PackageSizeLimit + 1, false, PackageSizeLimit, ERROR_FILE_TOO_LARGE},
+        {"announced past the free space", free.QuadPart, false, UINT64_MAX, ERROR_DISK_FULL},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        harness::HttpResponse large{200, Noise(100000)};
+        large.announcedLength = row.announced;
+        large.endless = row.endless;
+        DebugOutput trail;
+        BoxAnswerer boxes;
+        harness::HttpServer server;
+        EXPECT_EQ(DownloadFrom(server, large, row.limit), DownloadFailed);
+        EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
+        EXPECT_TRUE(ListFolder(folder_).empty());
+        ASSERT_EQ(trail.Lines().size(), 1u);
+        EXPECT_TRUE(std::regex_match(trail.Lines()[0],
+                                     std::regex("Ludra Setup: download failed: error " + std::to_string(row.error) +
+                                                ", HTTP status 200, [0-9]+ bytes received, 0 resumes")))
+            << trail.Lines()[0];
+    }
 }
 
 } // namespace

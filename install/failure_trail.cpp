@@ -1,0 +1,21 @@
+// The failure trail: one debug-output line per failed step.
+#include "install/failure_trail.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+void FormatFailureTrail(const FailureTrail& trail, char* line, size_t lineSize) {
+    std::snprintf(line, lineSize,
+                  "Ludra Setup: %s failed: error %lu, HTTP status %lu, %" PRIu64 " bytes received, %u resumes\n",
+                  trail.step ? trail.step : "", static_cast<unsigned long>(trail.error),
+                  static_cast<unsigned long>(trail.httpStatus), trail.received, trail.resumes);
+}
+
+void LeaveFailureTrail(const FailureTrail& trail) {
+    // The line must not change the error a caller still reads.
+    const DWORD error = GetLastError();
+    char line[FailureTrailSize];
+    FormatFailureTrail(trail, line, sizeof line);
+    OutputDebugStringA(line);
+    SetLastError(error);
+}
