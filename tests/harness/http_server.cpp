@@ -163,9 +163,9 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
     }
     // A range of the body, from where the client asks, while it still names this package.
     size_t from = 0;
-    const bool partial = response.rangeRequests && range.rfind("bytes=", 0) == 0 &&
-                         (ifRange.empty() || ifRange == response.etag) &&
-                         (from = std::strtoull(range.c_str() + 6, nullptr, 10)) < response.body.size();
+    const bool partial =
+        response.rangeRequests && range.rfind("bytes=", 0) == 0 && (ifRange.empty() || ifRange == response.etag) &&
+        (from = static_cast<size_t>(std::strtoull(range.c_str() + 6, nullptr, 10))) < response.body.size();
     if (!partial)
         from = 0;
     const size_t size = response.body.size();
