@@ -15,6 +15,7 @@ constexpr DWORD AcceptPollMs = 50;
 constexpr DWORD ReceiveTimeoutMs = 3000;
 // A stalled connection is held at most this long, even if neither side gives up.
 constexpr ULONGLONG HoldLimitMs = 120000;
+constexpr DWORD TrickleMs = 500;
 
 const char* ReasonPhrase(int status) {
     switch (status) {
@@ -161,6 +162,10 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         SendEndless(clientHandle, response.body);
         return;
     }
+    if (response.trickleWithoutData) {
+        TrickleWithoutData(clientHandle, response.body);
+        return;
+    }
     // A range of the body, from where the client asks, while it still names this package.
     size_t from = 0;
     const bool partial =
@@ -221,6 +226,21 @@ void HttpServer::SendEndless(UINT_PTR clientHandle, const std::string& body) {
         return;
     while (!stopping_ && GetTickCount64() < until && SendAll(client, body.data(), body.size())) {
     }
+    ++heldClosed_;
+}
+
+void HttpServer::TrickleWithoutData(UINT_PTR clientHandle, const std::string& body) {
+    const SOCKET client = static_cast<SOCKET>(clientHandle);
+    char size[32];
+    std::snprintf(size, sizeof size, "%zx\r\n", body.size());
+    const std::string head =
+        std::string("HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\nTransfer-Encoding: chunked\r\n") +
+        "Connection: close\r\n\r\n" + size + body + "\r\n10;";
+    const ULONGLONG until = GetTickCount64() + HoldLimitMs;
+    if (!SendAll(client, head.data(), head.size()))
+        return;
+    while (!stopping_ && GetTickCount64() < until && SendAll(client, "x", 1))
+        Sleep(TrickleMs);
     ++heldClosed_;
 }
 

@@ -44,6 +44,9 @@ struct HttpResponse {
     uint64_t announcedLength = 0;
     // No Content-Length, and the body sent again and again until the client closes.
     bool endless = false;
+    // Chunked: the body as one chunk, then a chunk-size line that never ends, one byte every half
+    // second (a stuck proxy): bytes keep coming, but no more data.
+    bool trickleWithoutData = false;
 };
 
 class HttpServer {
@@ -73,6 +76,7 @@ private:
     void Answer(UINT_PTR client);
     void HoldOpen(UINT_PTR client);
     void SendEndless(UINT_PTR client, const std::string& body);
+    void TrickleWithoutData(UINT_PTR client, const std::string& body);
 
     UINT_PTR listener_ = ~UINT_PTR{0};
     unsigned short port_ = 0;

@@ -437,4 +437,19 @@ TEST_F(DownloadTest, PackageTooLargeForTheLimitOrTheDiskIsRefusedAndDeleted) {
     }
 }
 
+// A stuck proxy: bytes keep coming, so WinINet's own receive time-out never fires, but no data
+// of the body does. The download's own clock ends it, half as long again after the limit.
+TEST_F(DownloadTest, BytesWithoutDataEndTheDownloadAtItsOwnClock) {
+    harness::HttpResponse stuck{200, Noise(20000)};
+    stuck.trickleWithoutData = true;
+    Serve(stuck);
+    BoxAnswerer boxes;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(Download(), DownloadFailed);
+    const ULONGLONG spentMs = GetTickCount64() - start;
+    EXPECT_GE(spentMs, LUDRA_NO_DATA_LIMIT_MS);
+    EXPECT_LT(spentMs, 2 * LUDRA_NO_DATA_LIMIT_MS + 2000) << "the download's clock did not end the stall";
+    EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
+}
+
 } // namespace
