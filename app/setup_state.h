@@ -1,4 +1,5 @@
-// The setup dialog's state: the folder, the screen class, its texts, background and cursors.
+// The process-wide state of the setup: the installation folder and the screen class, which every
+// step reads.
 #pragma once
 
 #include <windows.h>
@@ -9,9 +10,3 @@
 
 extern std::array<char, InstallDirSize> InstallDir;
 extern int ScreenClass;
-extern std::array<char, SetupInfPathSize> SetupInfPath;
-extern std::array<char, MessageTextSize> MessageText;
-extern HBITMAP DialogBackground;
-extern ColumnTable SetupColumnTable;
-extern HCURSOR WaitCursor;
-extern HCURSOR SavedCursor;

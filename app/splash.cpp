@@ -2,6 +2,7 @@
 // opens the modal setup dialog.
 #include "app/splash.h"
 
+#include "app/install_sequence.h"
 #include "app/setup_dialog.h"
 #include "base/globals.h"
 #include "base/handles.h"

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app/setup_dialog.h"
+#include "app/install_sequence.h"
 #include "base/globals.h"
 #include "resources/resource_ids.h"
 #include "support/program_texts.h"
