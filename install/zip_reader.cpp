@@ -142,8 +142,9 @@ ZipStatus LocateEntryData(const unsigned char* data, size_t size, const ZipEntry
     return ZipStatus::Ok;
 }
 
-// With flag bit 3 the sizes and CRC follow the data (the central directory has them too):
-// the descriptor must be there and agree on the CRC.
+// With flag bit 3 the sizes and CRC follow the data (the central directory has them too): the
+// descriptor must be there and agree on all three, or another unpacker reading the local records
+// would take different files out of the same package.
 ZipStatus CheckDataDescriptor(const unsigned char* data, size_t size, const ZipEntry& entry, size_t dataEnd) {
     if (!(entry.flags & FlagDataDescriptor))
         return ZipStatus::Ok;
@@ -154,7 +155,10 @@ ZipStatus CheckDataDescriptor(const unsigned char* data, size_t size, const ZipE
         crcAt += 4;
     if (!Fits(crcAt, 12, size))
         return ZipStatus::Corrupt;
-    return Read32(data + crcAt) == entry.crc ? ZipStatus::Ok : ZipStatus::Corrupt;
+    const unsigned char* descriptor = data + crcAt;
+    const bool agrees = Read32(descriptor) == entry.crc && Read32(descriptor + 4) == entry.compressedSize &&
+                        Read32(descriptor + 8) == entry.uncompressedSize;
+    return agrees ? ZipStatus::Ok : ZipStatus::Corrupt;
 }
 
 // The bytes a descriptor after the data takes: 16 with its optional signature, 12 without.

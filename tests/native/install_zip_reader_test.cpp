@@ -215,6 +215,79 @@ std::string WithExtraCentralRecord(const std::string& archive, const std::string
     return result;
 }
 
+uint32_t Crc(const std::string& text) {
+    return static_cast<uint32_t>(
+        crc32(0L, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
+}
+
+// An archive of one stored entry with a data descriptor, one of whose fields (0 CRC, 4 compressed
+// size, 8 uncompressed size) is then changed; the central directory keeps the true values.
+std::string DescriptorDisagreeing(size_t field, bool signature, uint32_t change) {
+    ZipBuilder::Options options;
+    options.dataDescriptor = true;
+    options.descriptorSignature = signature;
+    std::string archive = ZipBuilder().Add("D.TXT", "described", ZipBuilder::Stored, options).Build();
+    const size_t at = 30 + 5 + 9 + (signature ? 4 : 0) + field;
+    Put32At(archive, at, Get32At(archive, at) + change);
+    return archive;
+}
+
+std::string CommentLength(std::string archive, uint16_t length) {
+    const size_t at = EndRecordAt(archive) + 20;
+    archive.at(at) = static_cast<char>(length & 0xFF);
+    archive.at(at + 1) = static_cast<char>(length >> 8);
+    return archive;
+}
+
+// Headers that do not hold together, each with the status it owes: a package with any of them
+// must never be unpacked as if whole.
+TEST(ZipReader, MalformedHeadersGetTheirStatus) {
+    // The unfinished stream goes in as stored data labelled deflated, with the text's size and CRC.
+    const std::string text = Repeated("early ", 300);
+    const std::string unfinished = ZipBuilder::DeflateRaw(text, Z_SYNC_FLUSH);
+    ZipBuilder::Options early;
+    early.methodOverride = ZipBuilder::Deflated;
+    early.declaredSize = static_cast<int64_t>(text.size());
+    early.crcXor = Crc(unfinished) ^ Crc(text);
+    const std::string withComment = ZipBuilder().Add("A.TXT", "a", ZipBuilder::Stored).Build("comment");
+    struct Row {
+        const char* name;
+        std::string archive;
+        ZipStatus listed;
+        ZipStatus extracted = ZipStatus::Ok; // of every entry, when the directory was read
+    };
+    const Row rows[] = {
+        {"an entry with an empty name", ZipBuilder().Add("", "x", ZipBuilder::Stored).Build(), ZipStatus::Corrupt},
+        {"a deflate stream that ends early, its CRC matching the short data",
+         ZipBuilder().Add("EARLY.TXT", unfinished, ZipBuilder::Stored, early).Build(), ZipStatus::Ok,
+         ZipStatus::Corrupt},
+        {"a data descriptor that agrees", DescriptorDisagreeing(0, true, 0), ZipStatus::Ok, ZipStatus::Ok},
+        {"a data descriptor whose CRC disagrees", DescriptorDisagreeing(0, true, 1), ZipStatus::Ok, ZipStatus::Corrupt},
+        {"a descriptor whose compressed size disagrees", DescriptorDisagreeing(4, true, 1), ZipStatus::Ok,
+         ZipStatus::Corrupt},
+        {"a descriptor whose uncompressed size disagrees", DescriptorDisagreeing(8, true, 1), ZipStatus::Ok,
+         ZipStatus::Corrupt},
+        {"an unsigned descriptor whose size disagrees", DescriptorDisagreeing(8, false, 1), ZipStatus::Ok,
+         ZipStatus::Corrupt},
+        {"an end record whose comment runs one byte past the end", CommentLength(withComment, 8),
+         ZipStatus::NotAnArchive},
+        {"an end record whose comment runs far past the end", CommentLength(withComment, 0xFFFF),
+         ZipStatus::NotAnArchive},
+        {"a comment of 65,535 bytes", ZipBuilder().Add("A.TXT", "a", ZipBuilder::Stored).Build(std::string(65535, 'c')),
+         ZipStatus::Ok, ZipStatus::Ok},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<ZipEntry> entries;
+        EXPECT_EQ(ReadAll(row.archive, entries), row.listed);
+        EXPECT_EQ(entries.empty(), row.listed != ZipStatus::Ok);
+        for (const ZipEntry& entry : entries) {
+            std::string content;
+            EXPECT_EQ(ExtractText(row.archive, entry, content), row.extracted);
+        }
+    }
+}
+
 // One deflated record listed under thousands of names is how a small package claims terabytes.
 TEST(ZipLayout, EntriesSharingOneLocalRecordAreRefused) {
     ZipBuilder bomb;
@@ -391,6 +464,12 @@ TEST(ZipEntryPath, NamesThatCouldLeaveTheFolderAreUnsafe) {
         "Com1.log",
         "LPT9",
         "conin$",
+        "CON .txt",
+        "NUL .dat",
+        "sub/Aux  .log",
+        "com1 .txt",
+        "LPT9 .tar.gz",
+        "CONOUT$ .x",
         "name.",
         "name ",
         "a/b /c",

@@ -82,7 +82,8 @@ public:
         return out;
     }
 
-    static std::string DeflateRaw(const std::string& content) {
+    // Z_SYNC_FLUSH instead of Z_FINISH gives all of the content's stream but its end.
+    static std::string DeflateRaw(const std::string& content, int flush = Z_FINISH) {
         z_stream stream = {};
         deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
         std::string out(deflateBound(&stream, static_cast<uLong>(content.size())) + 16, '\0');
@@ -90,7 +91,7 @@ public:
         stream.avail_in = static_cast<uInt>(content.size());
         stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
         stream.avail_out = static_cast<uInt>(out.size());
-        deflate(&stream, Z_FINISH);
+        deflate(&stream, flush);
         out.resize(stream.total_out);
         deflateEnd(&stream);
         return out;
