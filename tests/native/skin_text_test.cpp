@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -57,15 +58,22 @@ TEST(ButtonCaption, AThirdTokenIsIgnored) {
     EXPECT_STREQ("ICOB002", split.icon);
 }
 
+// A copy one byte too long shows only at a part exactly as long as its buffer (40 and 20 bytes).
 TEST(ButtonCaption, OverlongPartsAreCutToTheirBuffers) {
-    const std::string label(60, 'L');
-    const std::string icon(30, 'I');
-    Split split((label + "/" + icon).c_str());
-    EXPECT_EQ(label.substr(0, 39), split.label);
-    EXPECT_EQ(icon.substr(0, 19), split.icon);
-    Split exact((std::string(39, 'L') + "/" + std::string(19, 'I')).c_str());
-    EXPECT_EQ(std::string(39, 'L'), exact.label);
-    EXPECT_EQ(std::string(19, 'I'), exact.icon);
+    struct Row {
+        size_t label;
+        size_t icon;
+    };
+    for (const Row& row : {Row{60, 30}, Row{39, 19}, Row{40, 19}, Row{41, 19}, Row{39, 20}, Row{39, 21}, Row{40, 20}}) {
+        SCOPED_TRACE(std::to_string(row.label) + " and " + std::to_string(row.icon) + " characters");
+        std::string caption(row.label, 'L');
+        caption += '/';
+        caption.append(row.icon, 'I');
+        Split split(caption.c_str());
+        EXPECT_EQ(std::string(std::min<size_t>(row.label, 39), 'L'),
+                  std::string(split.label, strnlen(split.label, 40)));
+        EXPECT_EQ(std::string(std::min<size_t>(row.icon, 19), 'I'), std::string(split.icon, strnlen(split.icon, 20)));
+    }
 }
 
 TEST(PercentText, ReadsLikeAtoi) {
