@@ -13,10 +13,15 @@ if(WIN32)
     target_compile_definitions(ludra_win32 INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
     target_link_libraries(ludra_win32 INTERFACE user32 gdi32 kernel32)
 else()
-    # The Win32-free units, natively, under AddressSanitizer and UndefinedBehaviorSanitizer.
+    # The Win32-free units, natively, under AddressSanitizer and UndefinedBehaviorSanitizer; in the
+    # fuzz build also instrumented for libFuzzer's coverage (only the fuzz targets link libFuzzer).
+    set(sanitize address,undefined)
+    if(LUDRA_FUZZ)
+        set(sanitize fuzzer-no-link,address,undefined)
+    endif()
     add_library(ludra_sanitizers INTERFACE)
     target_compile_options(ludra_sanitizers INTERFACE
-        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+        -fsanitize=${sanitize} -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(ludra_sanitizers INTERFACE -fsanitize=address,undefined)
 endif()
 
