@@ -7,7 +7,7 @@
 
 #include "app/install_sequence.h"
 #include "base/globals.h"
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "base/screen.h"
 #include "base/strings.h"
 #include "install/progman_dde.h"

@@ -5,7 +5,7 @@
 #include "app/install_sequence.h"
 #include "app/setup_dialog.h"
 #include "base/globals.h"
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "progress/wait.h"
 #include "resources/resource_ids.h"
 #include "skin/bitmap.h"

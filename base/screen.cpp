@@ -2,7 +2,7 @@
 #include "base/screen.h"
 
 #include "base/globals.h"
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 
 void CenterOnScreen(HWND window) {
     int screenWidth = 0;

@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include "base/globals.h"
-#include "base/handles.h"
+#include "base/kernel_handles.h"
+#include "base/com_handles.h"
 #include "install/download_worker.h"
 #include "install/extract.h"
 #include "install/failure_trail.h"

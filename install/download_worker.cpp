@@ -15,7 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
+#include "base/internet_handles.h"
 #include "install/download.h"
 #include "install/http_range.h"
 #include "progress/wait.h"

@@ -9,7 +9,8 @@
 
 #include <cstdint>
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
+#include "base/internet_handles.h"
 
 constexpr DWORD TransferBlockSize = 4096;
 // Blocks the worker may read ahead of the GUI thread.

@@ -6,7 +6,7 @@
 
 #include <shldisp.h>
 
-#include "base/handles.h"
+#include "base/com_handles.h"
 #include "install/unzip.h"
 
 namespace {

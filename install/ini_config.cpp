@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
 #include "base/strings.h"
 #include "install/inf_parse.h"
 #include "progress/wait.h"

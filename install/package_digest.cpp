@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
+#include "base/cng_handles.h"
 
 namespace {
 constexpr DWORD ReadBlockSize = 64 * 1024;

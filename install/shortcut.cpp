@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
+#include "base/com_handles.h"
 
 namespace {
 constexpr const char* ShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

@@ -3,7 +3,7 @@
 // the comparison of a folder another unpacker wrote against the archive.
 #include "install/unzip.h"
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
 #include "install/zip_reader.h"
 
 #include <cwchar>

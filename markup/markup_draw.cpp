@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "skin/bitmap.h"
 
 RECT CellRect = {};

@@ -2,7 +2,7 @@
 // bars, whole or cut into segments, across the item's height.
 #include <algorithm>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "base/strings.h"
 #include "markup/markup_draw.h"
 #include "markup/markup_tags.h"

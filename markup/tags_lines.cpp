@@ -2,7 +2,7 @@
 // tree-guide cells, and horizontal rules along the item.
 #include <algorithm>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "markup/markup_draw.h"
 #include "markup/markup_tags.h"
 

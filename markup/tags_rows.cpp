@@ -1,6 +1,6 @@
 // Row tags: edge rules along the top and bottom of a row, the built-in gradient rows, and row
 // shading by the parity of the item's index with colours, pattern bitmaps and a dotted rule.
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "base/strings.h"
 #include "markup/markup_draw.h"
 #include "markup/markup_tags.h"

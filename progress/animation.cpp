@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "base/globals.h"
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "progress/tag_string.h"
 #include "progress/wait.h"
 #include "progress/wait_state.h"

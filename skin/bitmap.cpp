@@ -1,7 +1,7 @@
 // Bitmap drawing helpers: plain and stretched copies, key-colour transparency, window fit.
 #include "skin/bitmap.h"
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 
 SIZE GetBitmapSize(HBITMAP bitmap) {
     BITMAP record = {};

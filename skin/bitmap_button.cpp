@@ -3,7 +3,7 @@
 #include "skin/bitmap_button.h"
 #include "skin/skin_state.h"
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "skin/bitmap.h"
 #include "skin/skin_text.h"
 

@@ -5,7 +5,7 @@
 #include "skin/controls.h"
 
 #include "base/globals.h"
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 
 namespace {
 constexpr int CornerWidth = 10;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "base/globals.h"
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "base/strings.h"
 #include "skin/bitmap.h"
 #include "skin/controls.h"

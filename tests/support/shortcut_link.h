@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "base/handles.h"
+#include "base/com_handles.h"
 #include "files.h"
 
 struct LinkFields {

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
+#include "base/internet_handles.h"
 #include "install/zip_reader.h"
 
 namespace {

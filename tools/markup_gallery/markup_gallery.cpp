@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "markup/markup.h"
 
 namespace {

@@ -14,7 +14,8 @@
 #include <memory>
 #include <string>
 
-#include "base/handles.h"
+#include "base/kernel_handles.h"
+#include "base/com_handles.h"
 #include "install/extract.h"
 #include "install/unzip.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "skin/bitmap.h"
 #include "skin/bitmap_button.h"
 #include "skin_test_support.h"

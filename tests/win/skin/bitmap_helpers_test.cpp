@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "skin/bitmap.h"
 #include "skin_test_support.h"
 

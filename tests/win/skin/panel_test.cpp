@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/handles.h"
+#include "base/gdi_handles.h"
 #include "resources/resource_ids.h"
 #include "skin/panel.h"
 #include "skin_test_support.h"
