@@ -11,6 +11,7 @@ packages=(
     xvfb xauth x11-apps imagemagick
     googletest
     clang-format clang-tidy
+    clang libclang-rt-14-dev
     zip unzip curl openssl
     python3-pil fonts-dejavu-core
 )

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, checks the layering, builds every preset, runs the
-# static checks and every test (native under the sanitizers; the Windows tests under Wine on Xvfb
-# for the x86_64 build and, where this machine runs 32-bit code, for the i686 build too), then
-# checks the shipped program. Exit code 0 only if all pass.
+# static checks and every test (native under the sanitizers, then each fuzz target for a bounded
+# time; the Windows tests under Wine on Xvfb for the x86_64 build and, where this machine runs
+# 32-bit code, for the i686 build too), then checks the shipped program. Exit code 0 only if all pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -39,6 +39,19 @@ bash tools/static-checks.sh build/native || status=1
 
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --test-dir build/native --output-on-failure -j"$jobs" || status=1
+
+# Each fuzz target for its bounded time (LUDRA_FUZZ_SECONDS in tests/fuzz/CMakeLists.txt) from a
+# scratch copy of its corpus; a failure names the input that shows it.
+echo "== fuzzing (libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer)"
+fuzz_start=$SECONDS
+if cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j"$jobs"; then
+    ctest --test-dir build/fuzz -L fuzz --output-on-failure || status=1
+    cat build/fuzz/runs/*/summary.txt 2>/dev/null || true
+else
+    echo "the fuzz preset did not build" >&2
+    status=1
+fi
+echo "fuzzing took $((SECONDS - fuzz_start)) s"
 
 echo "== Windows tests, x86_64 build (wine64 on Xvfb)"
 ctest --test-dir build/mingw-x86_64 --output-on-failure --timeout 900 || status=1
