@@ -11,6 +11,7 @@
 #include "base/globals.h"
 #include "base/kernel_handles.h"
 #include "base/com_handles.h"
+#include "install/download_internal.h"
 #include "install/download_worker.h"
 #include "install/extract.h"
 #include "install/failure_trail.h"
@@ -205,32 +206,24 @@ void LeaveDownloadTrail(const char* step, DWORD error, const PackageTransfer& tr
     LeaveFailureTrail({step, error ? error : report.error, report.httpStatus, report.received, report.resumes});
 }
 
-// Hands the package to the extraction; 0 only when the built-in unpacker failed.
-int UnpackPackage(const char* folder) {
+// Hands the package to the extraction; false, with its trail, when the package was refused or its
+// unpacking failed.
+bool UnpackPackage(const char* folder, uint64_t packageBytes) {
     wchar_t widePackage[WidePathSize];
     wchar_t wideFolder[WidePathSize];
-    if (!MultiByteToWideChar(CP_ACP, 0, PackagePath, -1, widePackage, WidePathSize) ||
-        !MultiByteToWideChar(CP_ACP, 0, folder, -1, wideFolder, WidePathSize))
-        return 0;
-    BstrText package(SysAllocString(widePackage));
-    BstrText target(SysAllocString(wideFolder));
-    return package && target ? ExtractPackageChecked(package.get(), target.get()) : 0;
+    BstrText package;
+    BstrText target;
+    if (MultiByteToWideChar(CP_ACP, 0, PackagePath, -1, widePackage, WidePathSize) &&
+        MultiByteToWideChar(CP_ACP, 0, folder, -1, wideFolder, WidePathSize)) {
+        package.reset(SysAllocString(widePackage));
+        target.reset(SysAllocString(wideFolder));
+    }
+    const bool unpacked = package && target && ExtractPackageChecked(package.get(), target.get());
+    if (!unpacked)
+        LeaveFailureTrail({"unpacking", GetLastError(), 0, packageBytes, 0});
+    return unpacked;
 }
 } // namespace
-
-HGLOBAL AllocLockedBlock(SIZE_T size, void** block) {
-    *block = nullptr;
-    HGLOBAL memory = GlobalAlloc(GMEM_FIXED, size);
-    if (!memory)
-        return nullptr;
-    void* locked = GlobalLock(memory);
-    if (!locked) {
-        GlobalFree(memory);
-        return nullptr;
-    }
-    *block = locked;
-    return memory;
-}
 
 int OpenPackageUrl(const char* url, HINTERNET* root, HINTERNET* request) {
     // The handles go to the caller, who closes them; the connection handle is a child of the root
@@ -278,9 +271,7 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
         return DownloadFailed;
     }
     AbandonTransfer(transfer);
-    const int unpacked = UnpackPackage(folder);
-    if (!unpacked)
-        LeaveFailureTrail({"unpacking", GetLastError(), 0, writer.total, 0});
+    const bool unpacked = UnpackPackage(folder, writer.total);
     EndWait();
     DeleteFileA(PackagePath);
     return unpacked ? DownloadSucceeded : UnpackingFailed;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <cstdint>
 
@@ -27,15 +26,3 @@ int DownloadDemoPackage(HWND owner, const char* folder);
 // The same step from any URL; expectedSha256 null or empty checks nothing.
 int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256 = nullptr,
                         uint64_t packageLimit = PackageSizeLimit);
-
-// 1 when the URL is open and the server answered 200 (an https URL also stayed on https through
-// any redirect), 0 otherwise. Each handle is stored as soon as it exists, so the caller closes it
-// on failure too; the connection between them is a child of the root and closes with it. Blocks
-// the calling thread (for at most the no-data limit per wait).
-int OpenPackageUrl(const char* url, HINTERNET* root, HINTERNET* request);
-// 1 when the whole body reached the file; 0 when no transfer block could be had, the user
-// cancelled, a read or a write failed, no data came within the no-data limit, or the body ended
-// before its Content-Length. The reads run on a worker thread while this thread pumps.
-int CopyUrlToFile(HINTERNET request, HANDLE file, DWORD expectedSize);
-// A new fixed block with its locked pointer stored through block; null when it cannot be had.
-HGLOBAL AllocLockedBlock(SIZE_T size, void** block);

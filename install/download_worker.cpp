@@ -17,7 +17,6 @@
 
 #include "base/kernel_handles.h"
 #include "base/internet_handles.h"
-#include "install/download.h"
 #include "install/http_range.h"
 #include "progress/wait.h"
 
@@ -727,4 +726,18 @@ TransferReport ReportOf(const PackageTransfer& transfer) {
         return {};
     CriticalSectionLock lock(transfer.state->lock);
     return transfer.state->report;
+}
+
+HGLOBAL AllocLockedBlock(SIZE_T size, void** block) {
+    *block = nullptr;
+    HGLOBAL memory = GlobalAlloc(GMEM_FIXED, size);
+    if (!memory)
+        return nullptr;
+    void* locked = GlobalLock(memory);
+    if (!locked) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    *block = locked;
+    return memory;
 }

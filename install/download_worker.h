@@ -35,6 +35,9 @@ struct RequestHandles {
     InternetHandle request;
 };
 
+// A new fixed block with its locked pointer stored through block; null when it cannot be had.
+HGLOBAL AllocLockedBlock(SIZE_T size, void** block);
+
 // The state one transfer's two threads share; it lives until both have let go of it.
 struct TransferState;
 

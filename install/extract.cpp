@@ -73,20 +73,21 @@ ShellCopy CopyThroughShell(BSTR archivePath, BSTR folder) {
 }
 } // namespace
 
-int ExtractPackageChecked(BSTR archivePath, BSTR folder) {
+bool ExtractPackageChecked(BSTR archivePath, BSTR folder) {
     // Only a successful initialisation (S_FALSE included) is balanced by an uninitialisation.
     const HRESULT com = CoInitialize(nullptr);
     const ShellCopy copy = CopyThroughShell(archivePath, folder);
+    const DWORD refusal = GetLastError();
     if (SUCCEEDED(com))
         CoUninitialize();
     switch (copy) {
     case ShellCopy::ArchiveNotOpened: return UnzipPackage(archivePath, folder);
-    case ShellCopy::Refused: return 0;
+    case ShellCopy::Refused: SetLastError(refusal); return false;
     case ShellCopy::Done: break;
     }
     // The shell reports nothing of its copy: a full disk or a failed file shows only in the
     // folder, as an entry missing or short.
-    return IsFile(archivePath) ? FolderMatchesPackage(archivePath, folder) : 1;
+    return !IsFile(archivePath) || FolderMatchesPackage(archivePath, folder);
 }
 
 void ExtractPackage(BSTR archivePath, BSTR folder) {

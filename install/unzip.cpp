@@ -14,6 +14,33 @@ namespace {
 constexpr wchar_t TempPrefix[] = L"ldz";
 constexpr DWORD MaxWriteSize = 1 << 20;
 
+// Every failure leaves its reason as the last error, for the caller's trail.
+bool FailWith(DWORD error) {
+    SetLastError(error);
+    return false;
+}
+
+// The last error for a reader's status; a sink that refused its data left its own.
+bool FailWith(ZipStatus status) {
+    switch (status) {
+    case ZipStatus::Ok: return true;
+    case ZipStatus::WriteFailed: return false;
+    case ZipStatus::NotAnArchive: return FailWith(ERROR_BAD_FORMAT);
+    case ZipStatus::Unsupported: return FailWith(ERROR_NOT_SUPPORTED);
+    case ZipStatus::CrcMismatch: return FailWith(ERROR_CRC);
+    case ZipStatus::TooLarge: return FailWith(ERROR_FILE_TOO_LARGE);
+    case ZipStatus::NoRoom: return FailWith(ERROR_DISK_FULL);
+    default: return FailWith(ERROR_INVALID_DATA);
+    }
+}
+
+// Undoes what a failure left behind without losing its reason.
+template <typename Undo> bool FailAfter(Undo undo) {
+    const DWORD error = GetLastError();
+    undo();
+    return FailWith(error);
+}
+
 // The whole archive as one read-only view; its members are released in reverse order.
 class MappedArchive {
 public:
@@ -180,8 +207,9 @@ bool CreateParentFolders(Unpacking& unpacking, const wchar_t* target) {
 // The entry's data into an open file; false when the data, its CRC, a write or the close fails.
 bool FillFile(const MappedArchive& archive, const ZipEntry& entry, FileHandle& file) {
     FileSink sink(file.get());
-    const bool extracted = ExtractZipEntry(archive.data(), archive.size(), entry, sink) == ZipStatus::Ok;
-    return file.Close() && extracted;
+    if (!FailWith(ExtractZipEntry(archive.data(), archive.size(), entry, sink)))
+        return FailAfter([&] { file.Close(); });
+    return file.Close();
 }
 
 // An existing file is replaced only by a complete copy: written under a temporary name, then
@@ -198,9 +226,7 @@ bool ReplaceFile(const MappedArchive& archive, const ZipEntry& entry, const wcha
             SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY);
         written = MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING) != 0;
     }
-    if (!written)
-        DeleteFileW(temp);
-    return written;
+    return written || FailAfter([&] { DeleteFileW(temp); });
 }
 
 // A new file is written under its own name and deleted again if it cannot be completed. Only
@@ -213,17 +239,14 @@ bool WriteEntryFile(const MappedArchive& archive, const ZipEntry& entry, const w
             return ReplaceFile(archive, entry, base, target);
         return false;
     }
-    if (FillFile(archive, entry, file))
-        return true;
-    DeleteFileW(target);
-    return false;
+    return FillFile(archive, entry, file) || FailAfter([&] { DeleteFileW(target); });
 }
 
 bool UnpackEntry(Unpacking& unpacking, const ZipEntry& entry) {
     wchar_t target[MAX_PATH];
     switch (MakeTargetPath(entry, unpacking.base, target, MAX_PATH)) {
     case EntryPath::Skip: return true;
-    case EntryPath::Fail: return false;
+    case EntryPath::Fail: return FailWith(ERROR_FILENAME_EXCED_RANGE);
     case EntryPath::Ok: break;
     }
     if (entry.isDirectory)
@@ -243,12 +266,14 @@ uint64_t FreeBytesOf(const wchar_t* folder) {
 bool OpenPackage(const wchar_t* archivePath, const wchar_t* folder, MappedArchive& archive, wchar_t* base,
                  std::vector<ZipEntry>& entries) {
     if (!archivePath || !folder || !ResolveFolder(folder, base, MAX_PATH))
-        return false;
-    return archive.Open(archivePath) && ReadZipDirectory(archive.data(), archive.size(), entries) == ZipStatus::Ok;
+        return FailWith(ERROR_BAD_PATHNAME);
+    if (!archive.Open(archivePath))
+        return GetLastError() == ERROR_SUCCESS ? FailWith(ERROR_BAD_FORMAT) : false;
+    return FailWith(ReadZipDirectory(archive.data(), archive.size(), entries));
 }
 
 bool Fits(const std::vector<ZipEntry>& entries, const wchar_t* base, uint64_t sizeLimit) {
-    return WeighZipEntries(entries, sizeLimit, FreeBytesOf(base)) == ZipStatus::Ok;
+    return FailWith(WeighZipEntries(entries, sizeLimit, FreeBytesOf(base)));
 }
 
 // The folder's copy of one entry: a folder for a folder entry, a file of the declared size.
@@ -263,42 +288,42 @@ bool MatchesEntry(const ZipEntry& entry, const wchar_t* target) {
 }
 } // namespace
 
-int UnzipPackage(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit) {
+bool UnzipPackage(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit) {
     wchar_t base[MAX_PATH];
     MappedArchive archive;
     std::vector<ZipEntry> entries;
     if (!OpenPackage(archivePath, folder, archive, base, entries) || !Fits(entries, base, sizeLimit))
-        return 0;
+        return false;
     Unpacking unpacking{archive, base, std::wstring()};
     for (const ZipEntry& entry : entries) {
         if (!UnpackEntry(unpacking, entry))
-            return 0;
+            return false;
     }
-    return 1;
+    return true;
 }
 
-int PackageFitsFolder(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit) {
+bool PackageFitsFolder(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit) {
     wchar_t base[MAX_PATH];
     MappedArchive archive;
     std::vector<ZipEntry> entries;
-    return OpenPackage(archivePath, folder, archive, base, entries) && Fits(entries, base, sizeLimit) ? 1 : 0;
+    return OpenPackage(archivePath, folder, archive, base, entries) && Fits(entries, base, sizeLimit);
 }
 
-int FolderMatchesPackage(const wchar_t* archivePath, const wchar_t* folder) {
+bool FolderMatchesPackage(const wchar_t* archivePath, const wchar_t* folder) {
     wchar_t base[MAX_PATH];
     MappedArchive archive;
     std::vector<ZipEntry> entries;
     if (!OpenPackage(archivePath, folder, archive, base, entries))
-        return 0;
+        return false;
     for (const ZipEntry& entry : entries) {
         wchar_t target[MAX_PATH];
         switch (MakeTargetPath(entry, base, target, MAX_PATH)) {
         case EntryPath::Skip: continue;
-        case EntryPath::Fail: return 0;
+        case EntryPath::Fail: return FailWith(ERROR_FILENAME_EXCED_RANGE);
         case EntryPath::Ok: break;
         }
         if (!MatchesEntry(entry, target))
-            return 0;
+            return FailWith(ERROR_INVALID_DATA);
     }
-    return 1;
+    return true;
 }

@@ -20,15 +20,17 @@ constexpr uint64_t PackageSizeLimit = 1ull << 30;
 // CRC or a write fails; a file that already exists is replaced only by a complete copy, written
 // under a temporary name first. So a failure never leaves a half-written file under an entry's
 // name.
-// Returns 1 when every other entry was written; 0 when the archive is not a readable zip or is
-// refused, an entry is corrupt or fails its CRC, a path would not fit MAX_PATH, or a write fails.
-int UnzipPackage(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit = UnpackedSizeLimit);
+// True when every other entry was written; false, with the reason as the last error, when the
+// archive is not a readable zip or is refused, an entry is corrupt or fails its CRC, a path would
+// not fit MAX_PATH, or a write fails.
+bool UnzipPackage(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit = UnpackedSizeLimit);
 
-// The weighing alone: 1 when the archive is a readable zip whose entries do not overlap and whose
-// declared bytes stay within sizeLimit and the free space of folder's volume (less a reserve).
-int PackageFitsFolder(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit = UnpackedSizeLimit);
+// The weighing alone: true when the archive is a readable zip whose entries do not overlap and
+// whose declared bytes stay within sizeLimit and the free space of folder's volume (less a
+// reserve); false with the reason as the last error.
+bool PackageFitsFolder(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit = UnpackedSizeLimit);
 
 // After another unpacker (the shell) wrote the archive into folder: 1 when every entry the
 // built-in unpacker would write is there, each file with the size its entry declares and each
-// folder entry a folder; 0 when one is missing or differs, or the archive cannot be read.
-int FolderMatchesPackage(const wchar_t* archivePath, const wchar_t* folder);
+// folder entry a folder; false when one is missing or differs, or the archive cannot be read.
+bool FolderMatchesPackage(const wchar_t* archivePath, const wchar_t* folder);

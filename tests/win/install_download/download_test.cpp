@@ -11,6 +11,7 @@
 #include "dialog_watch.h"
 #include "http_server.h"
 #include "install/download.h"
+#include "install/download_internal.h"
 #include "package_url.h"
 #include "support/debug_output.h"
 #include "support/files.h"
