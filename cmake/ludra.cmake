@@ -48,3 +48,9 @@ function(ludra_area_library target folder)
     target_include_directories(${target} PUBLIC ${root})
     ludra_strict_warnings(${target})
 endfunction()
+
+# A Linux path as the Windows path a program under Wine uses (Wine maps the Linux root to Z:).
+function(ludra_windows_path out linux_path)
+    string(REPLACE "/" "\\\\" win "${linux_path}")
+    set(${out} "Z:${win}" PARENT_SCOPE)
+endfunction()

@@ -31,7 +31,7 @@ build="$root/build/bench-x86_64"
 url=http://127.0.0.1:$port/Ludra47/LD46DEMO.zip
 cmake --preset mingw-x86_64 -B "$build" -DLUDRA_PACKAGE_URL="$url" -DLUDRA_NO_DATA_LIMIT_MS=30000 >/dev/null
 cmake --build "$build" --target ldsetup ldharness ldfloor -j2 >/dev/null
-harness="$build/tests/harness/ldharness.exe"
+harness="$build/tools/harness/ldharness.exe"
 floor="$build/tools/download_floor/ldfloor.exe"
 
 bench="$root/build/bench"

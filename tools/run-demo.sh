@@ -59,7 +59,7 @@ rm -rf "$shots"
 mkdir -p "$shots"
 winshots="Z:${shots//\//\\}"
 set +e
-"$WINE64" "$root/build/$build/tests/harness/ldharness.exe" demo "$winshots" </dev/null 2>/dev/null
+"$WINE64" "$root/build/$build/tools/harness/ldharness.exe" demo "$winshots" </dev/null 2>/dev/null
 rc=$?
 set -e
 echo "== on disk after the installation:"
