@@ -8,6 +8,7 @@
 #include "app/install_sequence.h"
 #include "base/globals.h"
 #include "base/gdi_handles.h"
+#include "base/message_params.h"
 #include "base/screen.h"
 #include "base/strings.h"
 #include "install/progman_dde.h"
@@ -89,7 +90,7 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_INITDIALOG: return OnSetupInit(dialog);
     case WM_PAINT: return OnSetupPaint(dialog);
-    case WM_DRAWITEM: return OnSetupDrawItem(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: return OnSetupDrawItem(dialog, CarriedPointer<const DRAWITEMSTRUCT*>(lParam));
     case WM_COMMAND: return OnSetupCommand(dialog, LOWORD(wParam));
     case WM_DDE_ACK: return OnProgmanAck(dialog, wParam, lParam);
     }

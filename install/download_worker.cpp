@@ -4,206 +4,19 @@
 // changes hands under a critical section; an event is set only when the other side is known to
 // sleep on it.
 #include "install/download_worker.h"
+#include "install/transfer_state.h"
 
-#include <initializer_list>
 #include <new>
-#include <string>
 #include <utility>
 
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
-#include "base/kernel_handles.h"
-#include "base/internet_handles.h"
-#include "install/http_range.h"
 #include "progress/wait.h"
 
-struct TransferState {
-    TransferState() { InitializeCriticalSection(&lock); }
-    ~TransferState() { DeleteCriticalSection(&lock); }
-    TransferState(const TransferState&) = delete;
-    TransferState& operator=(const TransferState&) = delete;
-
-    // One reference for the GUI thread, one for the worker; the last to let go deletes.
-    LONG references = 2;
-    std::string url;                  // opened by the worker; empty when the request was given
-    HINTERNET givenRequest = nullptr; // read, never closed, by the worker
-    DWORD noDataLimitMs = 0;
-    KernelHandle dataReady;  // wakes the GUI thread when it waits for a block or the request
-    KernelHandle wakeWorker; // wakes the worker when it waits for a free block, or to stop
-    KernelHandle stopped;    // set when the GUI thread lets go: ends a pause at once
-    GlobalMemory memory;     // fixed, so its pointer stays valid without a lock count
-    unsigned char* blocks = nullptr;
-    // The worker's own: the request's object and flags, asked again on a resume, and the first
-    // answer's validator (its ETag, else its Last-Modified).
-    std::string object;
-    DWORD flags = 0;
-    std::string validator;
-
-    CRITICAL_SECTION lock = {};
-    // Everything below is guarded by the lock.
-    RequestHandles handles;
-    // The worker is inside a blocking call on the request: only then may the GUI thread close the
-    // request to end it. Between calls a closed handle's value could be given to a new handle.
-    bool callInFlight = false;
-    bool stopping = false;
-    bool opened = false; // the request is open and its body is being read
-    bool ended = false;  // the whole body arrived
-    bool failed = false;
-    DWORD counts[ReadAheadBlocks] = {};
-    unsigned head = 0;  // the next block the GUI thread takes
-    unsigned tail = 0;  // the block the worker fills; it is handed over once full
-    DWORD tailFill = 0; // bytes already in the tail block
-    bool guiWaiting = false;
-    bool workerWaiting = false;
-    bool pausing = false; // before a resume: no data is expected
-    // The server sent the whole body again from the block at restartAt on.
-    bool restartPending = false;
-    unsigned restartAt = 0;
-    ULONGLONG lastDataTick = 0;
-    bool lengthAnnounced = false;
-    uint64_t announcedLength = 0;
-    TransferReport report;
-};
-
 namespace {
-constexpr char AgentName[] = "VaVava";
-constexpr DWORD HttpStatusOk = 200;
-constexpr size_t HostNameSize = 256;
-constexpr size_t UrlPartSize = 2048;
-constexpr size_t FinalUrlSize = 4096;
-constexpr size_t LengthTextSize = 32;
-constexpr size_t HeaderTextSize = 512;
-constexpr DWORD HttpStatusPartial = 206;
 constexpr DWORD FastLinkBytes = 2 * TransferBlockSize;
-constexpr char SecureScheme[] = "https:";
-// A new request is sent again by the server, never answered from a cache.
-constexpr DWORD RequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
 
 void ReleaseState(TransferState* state) {
     if (state && InterlockedDecrement(&state->references) == 0)
         delete state;
-}
-
-// Every wait of a request (connecting, sending, the answer, each read) ends after the limit:
-// a stalled server fails the call instead of holding the worker.
-void BoundWaits(HINTERNET handle, DWORD limitMs) {
-    for (const DWORD option :
-         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-        DWORD value = limitMs;
-        InternetSetOptionA(handle, option, &value, sizeof value);
-    }
-}
-
-// A request that began on https must still be on https after the redirects it followed.
-bool StillSecure(HINTERNET request) {
-    char finalUrl[FinalUrlSize] = {};
-    DWORD size = sizeof finalUrl;
-    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, finalUrl, &size))
-        return false;
-    return _strnicmp(finalUrl, SecureScheme, sizeof SecureScheme - 1) == 0;
-}
-
-DWORD StatusOf(HINTERNET request) {
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return 0;
-    return status;
-}
-
-// The announced length as text: a package may be announced past what a DWORD holds.
-bool QueryLength(HINTERNET request, uint64_t* length) {
-    char text[LengthTextSize] = {};
-    DWORD size = sizeof text - 1;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr) || text[0] < '0' || text[0] > '9')
-        return false;
-    char* end = nullptr;
-    *length = std::strtoull(text, &end, 10);
-    return *end == '\0' && *length != ULLONG_MAX;
-}
-
-// A response header as text; empty when the answer has none.
-std::string HeaderText(HINTERNET request, DWORD header) {
-    char text[HeaderTextSize] = {};
-    DWORD size = sizeof text - 1;
-    if (!HttpQueryInfoA(request, header, text, &size, nullptr))
-        return {};
-    return text;
-}
-
-// Stores a handle where the GUI thread can see it (under the lock), or simply keeps it.
-void Publish(TransferState* shared, InternetHandle& where, HINTERNET handle) {
-    if (!shared) {
-        where.reset(handle);
-        return;
-    }
-    CriticalSectionLock lock(shared->lock);
-    where.reset(handle);
-}
-
-// A blocking call on the request begins: the request to call, or null when the transfer is
-// stopping (the call must not be made).
-HINTERNET BeginCall(TransferState* shared, HINTERNET request) {
-    if (!shared)
-        return request;
-    CriticalSectionLock lock(shared->lock);
-    if (shared->stopping)
-        return nullptr;
-    shared->callInFlight = true;
-    return shared->givenRequest ? shared->givenRequest : shared->handles.request.get();
-}
-
-// The call returned; false when the transfer was stopped meanwhile: the request may be closed
-// and is not touched again.
-bool EndCall(TransferState* shared) {
-    if (!shared)
-        return true;
-    CriticalSectionLock lock(shared->lock);
-    shared->callInFlight = false;
-    return !shared->stopping;
-}
-
-void RecordFailure(TransferState& state, DWORD error) {
-    CriticalSectionLock lock(state.lock);
-    state.report.error = error;
-}
-
-// Sends the request; its wait for connection and answer can be ended by closing the request.
-bool SendRequest(HINTERNET request, TransferState* shared, const char* headers = nullptr) {
-    HINTERNET calling = BeginCall(shared, request);
-    if (!calling)
-        return false;
-    const DWORD headersLength = headers ? static_cast<DWORD>(std::strlen(headers)) : 0;
-    const bool sent = HttpSendRequestA(calling, headers, headersLength, nullptr, 0) != FALSE;
-    const DWORD error = sent ? 0 : GetLastError();
-    if (!EndCall(shared))
-        return false;
-    if (!sent && shared)
-        RecordFailure(*shared, error);
-    return sent;
-}
-
-bool CrackUrl(const char* url, URL_COMPONENTSA& parts, char* host, char* path, char* extra) {
-    parts = {};
-    parts.dwStructSize = sizeof parts;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = HostNameSize;
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = UrlPartSize;
-    parts.lpszExtraInfo = extra;
-    parts.dwExtraInfoLength = UrlPartSize;
-    return InternetCrackUrlA(url, 0, 0, &parts) != FALSE;
-}
-
-BOOL CheckConnection(const char* url, TransferState* shared) {
-    const BOOL reachable = InternetCheckConnectionA(url, FLAG_ICC_FORCE_CONNECTION, 0);
-    if (!reachable && shared)
-        RecordFailure(*shared, GetLastError());
-    return reachable;
 }
 
 unsigned char* BlockAt(TransferState& state, unsigned index) {
@@ -220,18 +33,9 @@ void WakeGui(TransferState& state, bool always = false) {
     }
 }
 
-// The first answer's validator, which a resumed request names in its If-Range.
-void KeepValidator(TransferState& state, HINTERNET request) {
-    state.validator = HeaderText(request, HTTP_QUERY_ETAG);
-    if (state.validator.empty())
-        state.validator = HeaderText(request, HTTP_QUERY_LAST_MODIFIED);
-}
-
 // The worker's request, once open; null when it failed or the GUI thread gave up on it.
 HINTERNET OpenOnWorker(TransferState& state) {
     const bool open = OpenRequest(state.url.c_str(), state.handles, state.noDataLimitMs, &state);
-    if (open)
-        KeepValidator(state, state.handles.request.get());
     CriticalSectionLock lock(state.lock);
     HINTERNET request = open && !state.stopping ? state.handles.request.get() : nullptr;
     state.opened = request != nullptr;
@@ -399,57 +203,6 @@ void RestartBody(TransferState& state, bool lengthAnnounced, uint64_t length) {
     WakeGui(state, true);
 }
 
-enum class ResumeAnswer { Continues, Retry, Refused };
-
-// How the server answered a resumed request: 206 from exactly where the body stopped and of the
-// same total continues it, 200 sends the whole of it again; anything else is not this package.
-ResumeAnswer TakeResumeAnswer(TransferState& state, HINTERNET request, bool ranged, uint64_t from) {
-    if ((state.flags & INTERNET_FLAG_SECURE) && !StillSecure(request))
-        return ResumeAnswer::Refused;
-    const DWORD status = StatusOf(request);
-    uint64_t length = 0;
-    const bool lengthAnnounced = QueryLength(request, &length);
-    ContentRange range;
-    const bool continues = ranged && status == HttpStatusPartial &&
-                           ParseContentRange(HeaderText(request, HTTP_QUERY_CONTENT_RANGE).c_str(), &range);
-    if (status == HttpStatusOk)
-        KeepValidator(state, request);
-    CriticalSectionLock lock(state.lock);
-    state.report.httpStatus = status;
-    if (continues && range.first == from && range.total == state.announcedLength && range.last == range.total - 1)
-        return ResumeAnswer::Continues;
-    if (status != HttpStatusOk)
-        return ResumeAnswer::Refused;
-    RestartBody(state, lengthAnnounced, length);
-    return ResumeAnswer::Continues;
-}
-
-// Asks again for the rest of the body (the whole of it when the first answer named no
-// validator) with the same request line, agent and flags. The new request takes the old one's
-// place, published as the first was.
-ResumeAnswer Resume(TransferState& state, HINTERNET* request) {
-    uint64_t from = 0;
-    InternetHandle old;
-    {
-        CriticalSectionLock lock(state.lock);
-        from = state.report.received;
-        old = std::move(state.handles.request);
-    }
-    old.reset();
-    char headers[HeaderTextSize];
-    const bool ranged = FormatRangeHeaders(headers, sizeof headers, from, state.validator.c_str());
-    Publish(&state, state.handles.request,
-            HttpOpenRequestA(state.handles.connect.get(), "GET", state.object.c_str(), nullptr, nullptr, nullptr,
-                             state.flags, 0));
-    if (!state.handles.request)
-        return ResumeAnswer::Refused;
-    BoundWaits(state.handles.request.get(), state.noDataLimitMs);
-    if (!SendRequest(state.handles.request.get(), &state, ranged ? headers : nullptr))
-        return ResumeAnswer::Retry;
-    *request = state.handles.request.get();
-    return TakeResumeAnswer(state, *request, ranged, from);
-}
-
 // Reads the body, and asks again for the rest each time it stops short.
 void ReceiveBody(TransferState& state, HINTERNET request) {
     for (;;) {
@@ -457,16 +210,20 @@ void ReceiveBody(TransferState& state, HINTERNET request) {
         if (end != BodyEnd::Short)
             return;
         ResumeAnswer answer = ResumeAnswer::Refused;
+        ResumedBody resumed;
         while (CanResume(state) && PauseBeforeResume(state)) {
-            answer = Resume(state, &request);
+            answer = Resume(state, &resumed);
             if (answer != ResumeAnswer::Retry)
                 break;
         }
-        if (answer != ResumeAnswer::Continues) {
-            CriticalSectionLock lock(state.lock);
+        CriticalSectionLock lock(state.lock);
+        if (answer == ResumeAnswer::Restarts)
+            RestartBody(state, resumed.lengthAnnounced, resumed.length);
+        else if (answer != ResumeAnswer::Continues) {
             FailBody(state);
             return;
         }
+        request = resumed.request;
     }
 }
 
@@ -509,6 +266,30 @@ DWORD MillisecondsLeft(ULONGLONG since, DWORD limitMs) {
     return spent >= limitMs ? 0 : static_cast<DWORD>(limitMs - spent);
 }
 
+// What the GUI thread finds now: a block, a restart, the end or a failure; otherwise TimedOut, with
+// the time left before the backstop (0: it has passed) and the GUI thread marked as waiting.
+TransferWait LookForBlock(TransferState& state, const unsigned char** data, DWORD* count, DWORD* left) {
+    CriticalSectionLock lock(state.lock);
+    if (state.restartPending && state.head == state.restartAt) {
+        state.restartPending = false;
+        return TransferWait::Restarted;
+    }
+    if (state.head != state.tail) {
+        *data = BlockAt(state, state.head);
+        *count = state.counts[state.head % ReadAheadBlocks];
+        return TransferWait::Ready;
+    }
+    if (state.ended)
+        return TransferWait::Ended;
+    if (state.failed)
+        return TransferWait::Failed;
+    // The worker's calls give up at the limit and it may then resume: the GUI thread's own clock
+    // is a backstop for a call that does not.
+    *left = state.pausing ? BatchWaitMs : MillisecondsLeft(state.lastDataTick, BackstopMs(state.noDataLimitMs));
+    state.guiWaiting = *left > 0;
+    return TransferWait::TimedOut;
+}
+
 TransferWait WaitOutcomeToTransfer(WaitOutcome outcome) {
     if (outcome == WaitOutcome::Cancelled)
         return TransferWait::Cancelled;
@@ -517,60 +298,6 @@ TransferWait WaitOutcomeToTransfer(WaitOutcome outcome) {
     return TransferWait::Ready;
 }
 } // namespace
-
-bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared) {
-    if (!CheckConnection(url, shared))
-        return false;
-    // A direct connection: any proxy configured on the machine is ignored.
-    Publish(shared, handles.root, InternetOpenA(AgentName, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    if (!handles.root)
-        return false;
-    BoundWaits(handles.root.get(), noDataLimitMs);
-    char host[HostNameSize] = {};
-    char path[UrlPartSize] = {};
-    char extra[UrlPartSize] = {};
-    URL_COMPONENTSA parts;
-    if (!CrackUrl(url, parts, host, path, extra))
-        return false;
-    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-    if (!secure && parts.nScheme != INTERNET_SCHEME_HTTP)
-        return false;
-    Publish(shared, handles.connect,
-            InternetConnectA(handles.root.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!handles.connect)
-        return false;
-    char object[2 * UrlPartSize] = {};
-    const int length = std::snprintf(object, sizeof object, "%s%s", path[0] ? path : "/", extra);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof object)
-        return false;
-    // Certificates are checked as the system checks them: no SECURITY_FLAG_IGNORE_* is ever set.
-    const DWORD flags = RequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
-    if (shared) {
-        shared->object = object;
-        shared->flags = flags;
-    }
-    Publish(shared, handles.request,
-            HttpOpenRequestA(handles.connect.get(), "GET", object, nullptr, nullptr, nullptr, flags, 0));
-    if (!handles.request)
-        return false;
-    BoundWaits(handles.request.get(), noDataLimitMs);
-    if (!SendRequest(handles.request.get(), shared))
-        return false;
-    // The send returned, so the GUI thread no longer closes the request: it may be read here.
-    if (secure && !StillSecure(handles.request.get()))
-        return false;
-    // An error page opens like the package; only the status tells them apart.
-    const DWORD status = StatusOf(handles.request.get());
-    uint64_t announced = 0;
-    const bool lengthAnnounced = QueryLength(handles.request.get(), &announced);
-    if (shared) {
-        CriticalSectionLock lock(shared->lock);
-        shared->report.httpStatus = status;
-        shared->lengthAnnounced = lengthAnnounced;
-        shared->announcedLength = announced;
-    }
-    return status == HttpStatusOk;
-}
 
 PackageTransfer::~PackageTransfer() {
     AbandonTransfer(*this);
@@ -629,28 +356,9 @@ TransferWait NextBlock(PackageTransfer& transfer, const unsigned char** data, DW
     TransferState& state = *transfer.state;
     for (;;) {
         DWORD left = 0;
-        {
-            CriticalSectionLock lock(state.lock);
-            if (state.restartPending && state.head == state.restartAt) {
-                state.restartPending = false;
-                return TransferWait::Restarted;
-            }
-            if (state.head != state.tail) {
-                *data = BlockAt(state, state.head);
-                *count = state.counts[state.head % ReadAheadBlocks];
-                return TransferWait::Ready;
-            }
-            if (state.ended)
-                return TransferWait::Ended;
-            if (state.failed)
-                return TransferWait::Failed;
-            // The worker's calls give up at the limit and it may then resume: the GUI thread's
-            // own clock is a backstop for a call that does not.
-            left = state.pausing ? BatchWaitMs : MillisecondsLeft(state.lastDataTick, BackstopMs(state.noDataLimitMs));
-            if (left == 0)
-                return TransferWait::TimedOut;
-            state.guiWaiting = true;
-        }
+        const TransferWait now = LookForBlock(state, data, count, &left);
+        if (now != TransferWait::TimedOut || left == 0)
+            return now;
         // Blocks that trickle in without making a batch are taken after a short wait.
         const TransferWait outcome =
             WaitOutcomeToTransfer(WaitPumping(state.dataReady.get(), left < BatchWaitMs ? left : BatchWaitMs));

@@ -22,43 +22,27 @@ bool IsFile(BSTR path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The references are released in reverse order of creation: the IDispatch, the items, the
-// target folder, the archive folder, then the shell object.
-ShellCopy CopyThroughShell(BSTR archivePath, BSTR folder) {
-    ComRef<IShellDispatch> shell;
-    if (CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch, shell.outVoid()) != S_OK ||
-        !shell.get())
-        return ShellCopy::ArchiveNotOpened;
+// The shell's folder for a path: an archive the shell can open, or an ordinary folder.
+bool OpenShellFolder(IShellDispatch* shell, BSTR path, ComRef<Folder>& folder) {
+    VARIANT pathArg;
+    VariantInit(&pathArg);
+    pathArg.vt = VT_BSTR;
+    pathArg.bstrVal = path;
+    return SUCCEEDED(shell->NameSpace(pathArg, folder.out())) && folder.get();
+}
 
-    VARIANT archiveArg;
-    VariantInit(&archiveArg);
-    archiveArg.vt = VT_BSTR;
-    archiveArg.bstrVal = archivePath;
-    ComRef<Folder> archiveFolder;
-    if (FAILED(shell.get()->NameSpace(archiveArg, archiveFolder.out())) || !archiveFolder.get())
-        return ShellCopy::ArchiveNotOpened;
-    // The shell would write whatever the archive claims: it is weighed first.
-    if (IsFile(archivePath) && !PackageFitsFolder(archivePath, folder))
-        return ShellCopy::Refused;
-
-    VARIANT folderArg;
-    VariantInit(&folderArg);
-    folderArg.vt = VT_BSTR;
-    folderArg.bstrVal = folder;
-    ComRef<Folder> targetFolder;
-    if (FAILED(shell.get()->NameSpace(folderArg, targetFolder.out())) || !targetFolder.get())
-        return ShellCopy::Done;
-
+// Every item of the archive into the target in one CopyHere. Errors of the copy show no dialog
+// and are not reported; the copy is over when it returns.
+void CopyAllItems(Folder* archiveFolder, Folder* targetFolder) {
     ComRef<FolderItems> items;
-    if (FAILED(archiveFolder.get()->Items(items.out())) || !items.get())
-        return ShellCopy::Done;
+    if (FAILED(archiveFolder->Items(items.out())) || !items.get())
+        return;
     LONG count = 0;
     if (FAILED(items.get()->get_Count(&count)) || count < 1)
-        return ShellCopy::Done;
-
+        return;
     ComRef<IDispatch> itemsDispatch;
     if (FAILED(items.get()->QueryInterface(IID_IDispatch, itemsDispatch.outVoid())) || !itemsDispatch.get())
-        return ShellCopy::Done;
+        return;
     VARIANT itemArg;
     VariantInit(&itemArg);
     itemArg.vt = VT_DISPATCH;
@@ -67,8 +51,25 @@ ShellCopy CopyThroughShell(BSTR archivePath, BSTR folder) {
     VariantInit(&optionsArg);
     optionsArg.vt = VT_I4;
     optionsArg.lVal = CopyOptions;
-    // Errors of the copy show no dialog and are not reported; the copy is over when it returns.
-    targetFolder.get()->CopyHere(itemArg, optionsArg);
+    targetFolder->CopyHere(itemArg, optionsArg);
+}
+
+// The references are released in reverse order of creation: the target folder, the archive
+// folder, then the shell object (the items and their IDispatch within CopyAllItems).
+ShellCopy CopyThroughShell(BSTR archivePath, BSTR folder) {
+    ComRef<IShellDispatch> shell;
+    if (CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch, shell.outVoid()) != S_OK ||
+        !shell.get())
+        return ShellCopy::ArchiveNotOpened;
+    ComRef<Folder> archiveFolder;
+    if (!OpenShellFolder(shell.get(), archivePath, archiveFolder))
+        return ShellCopy::ArchiveNotOpened;
+    // The shell would write whatever the archive claims: it is weighed first.
+    if (IsFile(archivePath) && !PackageFitsFolder(archivePath, folder))
+        return ShellCopy::Refused;
+    ComRef<Folder> targetFolder;
+    if (OpenShellFolder(shell.get(), folder, targetFolder))
+        CopyAllItems(archiveFolder.get(), targetFolder.get());
     return ShellCopy::Done;
 }
 } // namespace

@@ -46,7 +46,7 @@ bool FileSha256(const char* path, char (&hex)[Sha256HexSize]) {
     std::array<unsigned char, Sha256Size> digest;
     if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digest.data(), Sha256Size, 0)))
         return false;
-    for (ULONG i = 0; i < Sha256Size; ++i)
+    for (size_t i = 0; i < Sha256Size; ++i)
         snprintf(hex + 2 * i, Sha256HexSize - 2 * i, "%02x", digest[i]);
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <dde.h>
 
+#include "base/message_params.h"
 #include "base/strings.h"
 #include "install/dde_command.h"
 
@@ -106,7 +107,7 @@ void StartProgmanConversation(HWND dialog, const char* folder) {
 }
 
 INT_PTR OnProgmanAck(HWND dialog, WPARAM wParam, LPARAM lParam) {
-    HWND server = reinterpret_cast<HWND>(wParam);
+    HWND server = CarriedPointer<HWND>(wParam);
     switch (DdeState) {
     case WM_DDE_INITIATE: OnInitiateAck(dialog, server, lParam); break;
     case WM_DDE_EXECUTE: OnExecuteAck(dialog, server, lParam); break;

@@ -101,39 +101,20 @@ void TagCR(MarkupState& state) {
     SetBkMode(state.dc, TRANSPARENT);
 }
 
-void TagCA(MarkupState& state) {
-    const ColumnArg arg = ReadColumnArg(state);
-    Column column = {};
-    if (!EnterColumn(state, arg.index, &column))
-        return;
-    const char* rest = arg.text;
-    CopyBounded(state.scratchText.data(), state.scratchText.size(), rest);
-    char colours[GradientColoursSize];
-    char bitmapName[BitmapNameSize];
-    char caption[CaptionSize];
-    SplitMarkupFields(state.scratchText.data(), colours, sizeof colours, bitmapName, sizeof bitmapName, caption,
-                      sizeof caption);
-    // The caption is the first word of the text; the rest of the line follows it.
-    const char* remainder = "";
-    if (const char* space = std::strchr(rest, ' '); space && !IsBlankText(caption)) {
-        remainder = space + 1;
-        while (*remainder == ' ')
-            ++remainder;
-    }
+namespace {
+// The caption is the first word of the text; the rest of the line follows it.
+const char* CaptionRemainder(const char* text, const char* caption) {
+    const char* space = std::strchr(text, ' ');
+    if (!space || IsBlankText(caption))
+        return "";
+    const char* remainder = space + 1;
+    while (*remainder == ' ')
+        ++remainder;
+    return remainder;
+}
 
-    CellRect.left = column.x;
-    CellRect.right = column.end;
-    state.cursorX = column.end;
-    if (!state.selected) {
-        FillGradientCell(state.dc, CellRect, colours);
-        SetBkMode(state.dc, TRANSPARENT);
-    }
-    DrawColumnLine(state, column.x);
-    CellRect.left = AddCoord(CellRect.left, state.cellGap);
-    CellRect.right = AddCoord(CellRect.right, -state.cellGap);
-    if (IsBlankText(caption))
-        return;
-
+// The bitmap, the caption in black, then the rest of the line after it.
+void DrawCaptionCell(MarkupState& state, const char* bitmapName, const char* caption, const char* remainder) {
     int width = ClampCoord(static_cast<long long>(CellRect.right) - CellRect.left);
     DrawMarkupBitmap(state, bitmapName, CellRect.left, AddCoord(CellRect.top, CaptionBitmapDrop), &width);
     CellRect.left = AddCoord(CellRect.left, CaptionBitmapAdvance);
@@ -146,4 +127,32 @@ void TagCA(MarkupState& state) {
     CellRect.left = AddCoord(measured.right, state.cellGap);
     if (!IsBlankText(remainder))
         DrawTextA(state.dc, remainder, -1, &CellRect, WrappedRunFlags);
+}
+} // namespace
+
+void TagCA(MarkupState& state) {
+    const ColumnArg arg = ReadColumnArg(state);
+    Column column = {};
+    if (!EnterColumn(state, arg.index, &column))
+        return;
+    CopyBounded(state.scratchText.data(), state.scratchText.size(), arg.text);
+    char colours[GradientColoursSize];
+    char bitmapName[BitmapNameSize];
+    char caption[CaptionSize];
+    SplitMarkupFields(state.scratchText.data(), colours, sizeof colours, bitmapName, sizeof bitmapName, caption,
+                      sizeof caption);
+    const char* remainder = CaptionRemainder(arg.text, caption);
+
+    CellRect.left = column.x;
+    CellRect.right = column.end;
+    state.cursorX = column.end;
+    if (!state.selected) {
+        FillGradientCell(state.dc, CellRect, colours);
+        SetBkMode(state.dc, TRANSPARENT);
+    }
+    DrawColumnLine(state, column.x);
+    CellRect.left = AddCoord(CellRect.left, state.cellGap);
+    CellRect.right = AddCoord(CellRect.right, -state.cellGap);
+    if (!IsBlankText(caption))
+        DrawCaptionCell(state, bitmapName, caption, remainder);
 }

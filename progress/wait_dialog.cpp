@@ -4,6 +4,7 @@
 #include "progress/wait_state.h"
 
 #include "base/globals.h"
+#include "base/message_params.h"
 #include "base/screen.h"
 #include "base/strings.h"
 #include "progress/animation.h"
@@ -115,12 +116,11 @@ INT_PTR CALLBACK WaitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_INITDIALOG: return OnWaitInit(dialog);
     case WM_DESTROY: return OnWaitDestroy(dialog);
-    case WM_DRAWITEM: return OnWaitDrawItem(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: return OnWaitDrawItem(dialog, CarriedPointer<const DRAWITEMSTRUCT*>(lParam));
     case WM_COMMAND: return OnWaitCommand(dialog, LOWORD(wParam));
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        return OnWaitCtlColor(dialog, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_CTLCOLORDLG: return OnWaitCtlColorDialog(dialog, reinterpret_cast<HDC>(wParam));
+    case WM_CTLCOLORSTATIC: return OnWaitCtlColor(dialog, CarriedPointer<HDC>(wParam), CarriedPointer<HWND>(lParam));
+    case WM_CTLCOLORDLG: return OnWaitCtlColorDialog(dialog, CarriedPointer<HDC>(wParam));
     case WM_ANIM_RESET: return OnAnimationReset(dialog);
     }
     return FALSE;

@@ -2,6 +2,7 @@
 #include "skin/bitmap.h"
 
 #include "base/gdi_handles.h"
+#include "base/message_params.h"
 
 SIZE GetBitmapSize(HBITMAP bitmap) {
     BITMAP record = {};
@@ -91,6 +92,6 @@ void DrawTransparentBitmap(HDC dc, HBITMAP bitmap, int x, int y, COLORREF key) {
 }
 
 int CALLBACK CopyFirstFont(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
-    *reinterpret_cast<LOGFONTA*>(data) = *font;
+    *CarriedPointer<LOGFONTA*>(data) = *font;
     return 0;
 }

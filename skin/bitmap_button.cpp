@@ -130,6 +130,15 @@ void ComposeBitmapButton(HDC buffer, int width, int height, HINSTANCE instance, 
     DrawBevel(buffer, width, height);
 }
 
+namespace {
+// The button's text, cut to the caption buffer.
+void ReadCaption(HWND button, char (&caption)[ButtonCaptionSize]) {
+    const int wanted = GetWindowTextLengthA(button) + 1;
+    const int room = static_cast<int>(sizeof caption);
+    GetWindowTextA(button, caption, wanted < room ? wanted : room);
+}
+} // namespace
+
 int RenderBitmapButton(HINSTANCE instance, HWND dialog, int controlId, int state) {
     HWND button = GetDlgItem(dialog, controlId);
     if (!button)
@@ -149,10 +158,7 @@ int RenderBitmapButton(HINSTANCE instance, HWND dialog, int controlId, int state
     SelectGuard selectBuffer(buffer.get(), bufferBitmap.get());
 
     char caption[ButtonCaptionSize] = {};
-    const int wanted = GetWindowTextLengthA(button) + 1;
-    const int room = static_cast<int>(sizeof caption);
-    GetWindowTextA(button, caption, wanted < room ? wanted : room);
-
+    ReadCaption(button, caption);
     ComposeBitmapButton(buffer.get(), width, height, instance, caption, state);
     BitBlt(screen.get(), 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
     return 1;

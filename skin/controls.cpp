@@ -4,6 +4,7 @@
 #include "skin/controls.h"
 
 #include "base/globals.h"
+#include "base/message_params.h"
 
 namespace {
 constexpr COLORREF EnabledTextColour = RGB(0, 0, 0);
@@ -29,7 +30,7 @@ void AlignBrushOrigin(HWND window, HDC dc, HBRUSH brush) {
 
 HBRUSH DefaultCtlColor(HWND dialog, int controlId, HDC dc) {
     if (controlId == 0)
-        return reinterpret_cast<HBRUSH>(GetClassLongPtrA(dialog, GCLP_HBRBACKGROUND));
+        return CarriedPointer<HBRUSH>(GetClassLongPtrA(dialog, GCLP_HBRBACKGROUND));
     HWND control = GetDlgItem(dialog, controlId);
     SetTextColor(dc, IsWindowEnabled(control) ? EnabledTextColour : DisabledTextColour);
     SetBkColor(dc, ControlBackColour);

@@ -6,6 +6,7 @@
 
 #include "base/globals.h"
 #include "base/gdi_handles.h"
+#include "base/message_params.h"
 
 namespace {
 constexpr int CornerWidth = 10;
@@ -24,7 +25,7 @@ LRESULT OnPanelPaint(HWND panel) {
 
 void DrawRoundedPanel(HWND panel, HDC dc, int width, int height) {
     // The parent sets the DC's colours and lends its brush; the brush is not ours to delete.
-    const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+    const auto brush = CarriedPointer<HBRUSH>(SendMessageA(
         GetParent(panel), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(panel)));
     {
         SelectGuard selectBrush(dc, brush);

@@ -6,6 +6,7 @@
 
 #include "base/globals.h"
 #include "base/gdi_handles.h"
+#include "base/message_params.h"
 #include "base/strings.h"
 #include "skin/bitmap.h"
 #include "skin/controls.h"
@@ -136,7 +137,7 @@ void ComposeStatusBar(HDC buffer, int width, int height) {
 LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: return OnStatusPaint(window);
-    case SetPercentMessage: return OnStatusSetPercent(window, reinterpret_cast<const char*>(lParam));
+    case SetPercentMessage: return OnStatusSetPercent(window, CarriedPointer<const char*>(lParam));
     }
     return CallStaticClassProc(window, message, wParam, lParam);
 }

@@ -35,7 +35,7 @@ trap shutdown_wine EXIT
 
 # clang-format and clang-tidy (over the native build's compile_commands.json); the warnings are the builds' own.
 echo "== static checks"
-bash tools/static-checks.sh build/native || status=1
+bash tools/static-checks.sh build/native build/mingw-x86_64 || status=1
 
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --test-dir build/native --output-on-failure -j"$jobs" || status=1

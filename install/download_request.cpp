@@ -1,0 +1,268 @@
+// The requests of a package transfer, made on the worker thread: the first one (the connection
+// check, the request line, the status, the announced length and the validator) and the ones that
+// ask again for the rest of a body that stopped short. Every handle is published in the shared
+// state as soon as it exists, and a blocking call is marked in flight, so that the GUI thread can
+// end it by closing the request.
+#include "install/transfer_state.h"
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "install/http_range.h"
+
+namespace {
+constexpr char AgentName[] = "VaVava";
+constexpr DWORD HttpStatusPartial = 206;
+constexpr size_t HostNameSize = 256;
+constexpr size_t UrlPartSize = 2048;
+constexpr size_t FinalUrlSize = 4096;
+constexpr size_t LengthTextSize = 32;
+constexpr size_t HeaderTextSize = 512;
+constexpr char SecureScheme[] = "https:";
+// A new request is sent again by the server, never answered from a cache.
+constexpr DWORD RequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
+
+// A request that began on https must still be on https after the redirects it followed.
+bool StillSecure(HINTERNET request) {
+    char finalUrl[FinalUrlSize] = {};
+    DWORD size = sizeof finalUrl;
+    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, finalUrl, &size))
+        return false;
+    return _strnicmp(finalUrl, SecureScheme, sizeof SecureScheme - 1) == 0;
+}
+
+// A response header as text; empty when the answer has none.
+std::string HeaderText(HINTERNET request, DWORD header) {
+    char text[HeaderTextSize] = {};
+    DWORD size = sizeof text - 1;
+    if (!HttpQueryInfoA(request, header, text, &size, nullptr))
+        return {};
+    return text;
+}
+
+// Sends the request; its wait for connection and answer can be ended by closing the request.
+bool SendRequest(HINTERNET request, TransferState* shared, const char* headers = nullptr) {
+    HINTERNET calling = BeginCall(shared, request);
+    if (!calling)
+        return false;
+    const DWORD headersLength = headers ? static_cast<DWORD>(std::strlen(headers)) : 0;
+    const bool sent = HttpSendRequestA(calling, headers, headersLength, nullptr, 0) != FALSE;
+    const DWORD error = sent ? 0 : GetLastError();
+    if (!EndCall(shared))
+        return false;
+    if (!sent && shared)
+        RecordFailure(*shared, error);
+    return sent;
+}
+
+bool CrackUrl(const char* url, URL_COMPONENTSA& parts, char* host, char* path, char* extra) {
+    parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = HostNameSize;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = UrlPartSize;
+    parts.lpszExtraInfo = extra;
+    parts.dwExtraInfoLength = UrlPartSize;
+    return InternetCrackUrlA(url, 0, 0, &parts) != FALSE;
+}
+
+BOOL CheckConnection(const char* url, TransferState* shared) {
+    const BOOL reachable = InternetCheckConnectionA(url, FLAG_ICC_FORCE_CONNECTION, 0);
+    if (!reachable && shared)
+        RecordFailure(*shared, GetLastError());
+    return reachable;
+}
+
+// How the server answered a resumed request: 206 from exactly where the body stopped and of the
+// same total continues it, 200 sends the whole of it again; anything else is not this package.
+ResumeAnswer TakeResumeAnswer(TransferState& state, HINTERNET request, bool ranged, uint64_t from, ResumedBody* body) {
+    if ((state.flags & INTERNET_FLAG_SECURE) && !StillSecure(request))
+        return ResumeAnswer::Refused;
+    const DWORD status = StatusOf(request);
+    uint64_t length = 0;
+    const bool lengthAnnounced = QueryLength(request, &length);
+    ContentRange range;
+    const bool continues = ranged && status == HttpStatusPartial &&
+                           ParseContentRange(HeaderText(request, HTTP_QUERY_CONTENT_RANGE).c_str(), &range);
+    if (status == HttpStatusOk)
+        KeepValidator(state, request);
+    CriticalSectionLock lock(state.lock);
+    state.report.httpStatus = status;
+    if (continues && range.first == from && range.total == state.announcedLength && range.last == range.total - 1)
+        return ResumeAnswer::Continues;
+    if (status != HttpStatusOk)
+        return ResumeAnswer::Refused;
+    body->lengthAnnounced = lengthAnnounced;
+    body->length = length;
+    return ResumeAnswer::Restarts;
+}
+// The root (a direct connection: any proxy configured on the machine is ignored) and the
+// connection to the URL's server; the request's object (path and query) and flags.
+bool Connect(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared, std::string* object,
+             DWORD* flags) {
+    Publish(shared, handles.root, InternetOpenA(AgentName, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    if (!handles.root)
+        return false;
+    BoundWaits(handles.root.get(), noDataLimitMs);
+    char host[HostNameSize] = {};
+    char path[UrlPartSize] = {};
+    char extra[UrlPartSize] = {};
+    URL_COMPONENTSA parts;
+    if (!CrackUrl(url, parts, host, path, extra))
+        return false;
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    if (!secure && parts.nScheme != INTERNET_SCHEME_HTTP)
+        return false;
+    Publish(shared, handles.connect,
+            InternetConnectA(handles.root.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    *object = std::string(path[0] ? path : "/") + extra;
+    // Certificates are checked as the system checks them: no SECURITY_FLAG_IGNORE_* is ever set.
+    *flags = RequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
+    return handles.connect.valid();
+}
+
+// An error page opens like the package; only the status tells them apart.
+bool TakeFirstAnswer(HINTERNET request, TransferState* shared) {
+    const DWORD status = StatusOf(request);
+    uint64_t announced = 0;
+    const bool lengthAnnounced = QueryLength(request, &announced);
+    if (shared) {
+        KeepValidator(*shared, request);
+        CriticalSectionLock lock(shared->lock);
+        shared->report.httpStatus = status;
+        shared->lengthAnnounced = lengthAnnounced;
+        shared->announcedLength = announced;
+    }
+    return status == HttpStatusOk;
+}
+} // namespace
+
+// The announced length as text: a package may be announced past what a DWORD holds.
+bool QueryLength(HINTERNET request, uint64_t* length) {
+    char text[LengthTextSize] = {};
+    DWORD size = sizeof text - 1;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr) || text[0] < '0' || text[0] > '9')
+        return false;
+    char* end = nullptr;
+    *length = std::strtoull(text, &end, 10);
+    return *end == '\0' && *length != ULLONG_MAX;
+}
+
+DWORD StatusOf(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return 0;
+    return status;
+}
+
+// Every wait of a request (connecting, sending, the answer, each read) ends after the limit:
+// a stalled server fails the call instead of holding the worker.
+void BoundWaits(HINTERNET handle, DWORD limitMs) {
+    for (const DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+        DWORD value = limitMs;
+        InternetSetOptionA(handle, option, &value, sizeof value);
+    }
+}
+
+// Stores a handle where the GUI thread can see it (under the lock), or simply keeps it.
+void Publish(TransferState* shared, InternetHandle& where, HINTERNET handle) {
+    if (!shared) {
+        where.reset(handle);
+        return;
+    }
+    CriticalSectionLock lock(shared->lock);
+    where.reset(handle);
+}
+
+// A blocking call on the request begins: the request to call, or null when the transfer is
+// stopping (the call must not be made).
+HINTERNET BeginCall(TransferState* shared, HINTERNET request) {
+    if (!shared)
+        return request;
+    CriticalSectionLock lock(shared->lock);
+    if (shared->stopping)
+        return nullptr;
+    shared->callInFlight = true;
+    return shared->givenRequest ? shared->givenRequest : shared->handles.request.get();
+}
+
+// The call returned; false when the transfer was stopped meanwhile: the request may be closed
+// and is not touched again.
+bool EndCall(TransferState* shared) {
+    if (!shared)
+        return true;
+    CriticalSectionLock lock(shared->lock);
+    shared->callInFlight = false;
+    return !shared->stopping;
+}
+
+void RecordFailure(TransferState& state, DWORD error) {
+    CriticalSectionLock lock(state.lock);
+    state.report.error = error;
+}
+
+// The first answer's validator, which a resumed request names in its If-Range.
+void KeepValidator(TransferState& state, HINTERNET request) {
+    state.validator = HeaderText(request, HTTP_QUERY_ETAG);
+    if (state.validator.empty())
+        state.validator = HeaderText(request, HTTP_QUERY_LAST_MODIFIED);
+}
+
+// The whole body is asked for when the first answer named no validator: without one nothing
+// says that the rest is of the same package.
+ResumeAnswer Resume(TransferState& state, ResumedBody* body) {
+    uint64_t from = 0;
+    InternetHandle old;
+    {
+        CriticalSectionLock lock(state.lock);
+        from = state.report.received;
+        old = std::move(state.handles.request);
+    }
+    old.reset();
+    char headers[HeaderTextSize];
+    const bool ranged = FormatRangeHeaders(headers, sizeof headers, from, state.validator.c_str());
+    Publish(&state, state.handles.request,
+            HttpOpenRequestA(state.handles.connect.get(), "GET", state.object.c_str(), nullptr, nullptr, nullptr,
+                             state.flags, 0));
+    if (!state.handles.request)
+        return ResumeAnswer::Refused;
+    BoundWaits(state.handles.request.get(), state.noDataLimitMs);
+    if (!SendRequest(state.handles.request.get(), &state, ranged ? headers : nullptr))
+        return ResumeAnswer::Retry;
+    body->request = state.handles.request.get();
+    return TakeResumeAnswer(state, body->request, ranged, from, body);
+}
+
+bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared) {
+    if (!CheckConnection(url, shared))
+        return false;
+    std::string object;
+    DWORD flags = 0;
+    if (!Connect(url, handles, noDataLimitMs, shared, &object, &flags))
+        return false;
+    if (shared) {
+        shared->object = object;
+        shared->flags = flags;
+    }
+    Publish(shared, handles.request,
+            HttpOpenRequestA(handles.connect.get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    if (!handles.request)
+        return false;
+    BoundWaits(handles.request.get(), noDataLimitMs);
+    if (!SendRequest(handles.request.get(), shared))
+        return false;
+    // The send returned, so the GUI thread no longer closes the request: it may be read here.
+    if ((flags & INTERNET_FLAG_SECURE) && !StillSecure(handles.request.get()))
+        return false;
+    return TakeFirstAnswer(handles.request.get(), shared);
+}
