@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
 // The integer is the API's carrier of the pointer: there is nothing to optimise away.
-template <typename T> T CarriedPointer(LONG_PTR value) {
-    return reinterpret_cast<T>(value); // NOLINT(performance-no-int-to-ptr)
-}
-template <typename T> T CarriedPointer(ULONG_PTR value) {
+template <typename T, typename Integer> T CarriedPointer(Integer value) {
+    static_assert(std::is_integral_v<Integer> && sizeof(Integer) == sizeof(void*), "a pointer-sized integer");
     return reinterpret_cast<T>(value); // NOLINT(performance-no-int-to-ptr)
 }
