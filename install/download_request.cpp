@@ -48,17 +48,10 @@ std::string HeaderText(HINTERNET request, DWORD header) {
 
 // Sends the request; its wait for connection and answer can be ended by closing the request.
 bool SendRequest(HINTERNET request, TransferState* shared, const char* headers = nullptr) {
-    HINTERNET calling = BeginCall(shared, request);
-    if (!calling)
-        return false;
     const DWORD headersLength = headers ? static_cast<DWORD>(std::strlen(headers)) : 0;
-    const bool sent = HttpSendRequestA(calling, headers, headersLength, nullptr, 0) != FALSE;
-    const DWORD error = sent ? 0 : GetLastError();
-    if (!EndCall(shared))
-        return false;
-    if (!sent && shared)
-        RecordFailure(*shared, error);
-    return sent;
+    return CallOnRequest(shared, request, [&](HINTERNET calling) {
+        return HttpSendRequestA(calling, headers, headersLength, nullptr, 0);
+    });
 }
 
 bool CrackUrl(const char* url, URL_COMPONENTSA& parts, char* host, char* path, char* extra) {

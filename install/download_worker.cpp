@@ -87,16 +87,8 @@ void HandOver(TransferState& state, DWORD count, bool atEnd) {
 // How much can be read without waiting for more; waits (within the receive time-out) while
 // nothing has arrived. 0 with true: the body is over.
 bool QueryAvailable(TransferState& state, HINTERNET request, DWORD* available) {
-    HINTERNET calling = BeginCall(&state, request);
-    if (!calling)
-        return false;
-    const bool queried = InternetQueryDataAvailable(calling, available, 0, 0) != FALSE;
-    const DWORD error = queried ? 0 : GetLastError();
-    if (!EndCall(&state))
-        return false;
-    if (!queried)
-        RecordFailure(state, error);
-    return queried;
+    return CallOnRequest(&state, request,
+                         [&](HINTERNET calling) { return InternetQueryDataAvailable(calling, available, 0, 0); });
 }
 
 // One read of what has arrived (at most room bytes) into the tail block and those after it.
@@ -113,16 +105,9 @@ bool ReadArrived(TransferState& state, HINTERNET request, unsigned char* into, D
     *count = 0;
     if (available == 0)
         return true;
-    HINTERNET calling = BeginCall(&state, request);
-    if (!calling)
-        return false;
-    const bool read = InternetReadFile(calling, into, available < room ? available : room, count) != FALSE;
-    const DWORD error = read ? 0 : GetLastError();
-    if (!EndCall(&state))
-        return false;
-    if (!read)
-        RecordFailure(state, error);
-    return read;
+    const DWORD wanted = available < room ? available : room;
+    return CallOnRequest(&state, request,
+                         [&](HINTERNET calling) { return InternetReadFile(calling, into, wanted, count); });
 }
 
 enum class BodyEnd { Complete, Short, Stopped };

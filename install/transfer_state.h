@@ -74,6 +74,20 @@ HINTERNET BeginCall(TransferState* shared, HINTERNET request);
 // and is not touched again.
 bool EndCall(TransferState* shared);
 void RecordFailure(TransferState& state, DWORD error);
+// One blocking call on the request, between BeginCall and EndCall: false when it was not made,
+// was ended by a stop, or failed (its error then recorded).
+template <typename Call> bool CallOnRequest(TransferState* shared, HINTERNET request, Call call) {
+    HINTERNET calling = BeginCall(shared, request);
+    if (!calling)
+        return false;
+    const bool done = call(calling) != FALSE;
+    const DWORD error = done ? 0 : GetLastError();
+    if (!EndCall(shared))
+        return false;
+    if (!done && shared)
+        RecordFailure(*shared, error);
+    return done;
+}
 // The answer's status (0: none), and its announced length, read as text: a package may be
 // announced past what a DWORD holds.
 DWORD StatusOf(HINTERNET request);

@@ -33,7 +33,8 @@ shutdown_wine() {
 }
 trap shutdown_wine EXIT
 
-# clang-format and clang-tidy (over the native build's compile_commands.json); the warnings are the builds' own.
+# clang-format, and clang-tidy over the native units and every program unit of the Windows build;
+# the warnings are the builds' own.
 echo "== static checks"
 bash tools/static-checks.sh build/native build/mingw-x86_64 || status=1
 
