@@ -13,6 +13,7 @@
 
 namespace {
 constexpr DWORD FastLinkBytes = 2 * TransferBlockSize;
+constexpr DWORD RunBytes = ReadBatchBlocks * TransferBlockSize;
 
 void ReleaseState(TransferState* state) {
     if (state && InterlockedDecrement(&state->references) == 0)
@@ -98,10 +99,14 @@ bool ReadArrived(TransferState& state, HINTERNET request, unsigned char* into, D
     DWORD available = 0;
     if (!QueryAvailable(state, request, &available))
         return false;
-    // A link that outpaces the reads keeps WinINet's buffer full: the read then takes the whole
-    // run, which arrives at once, instead of one buffer (8 KB under Wine) per pair of calls.
-    if (available >= FastLinkBytes)
-        available = room;
+    // A link that outpaces the reads keeps WinINet's buffer full: the read then takes the rest of
+    // the run, which arrives at once, instead of one buffer (8 KB under Wine) per pair of calls.
+    // Such a read ends where a run of the body ends, as the runs of the ring did before the
+    // partial blocks: a link that stalls at the end of a run leaves no arrived byte in it.
+    if (available >= FastLinkBytes) {
+        const DWORD toRunEnd = RunBytes - static_cast<DWORD>(state.report.received % RunBytes);
+        available = toRunEnd < room ? toRunEnd : room;
+    }
     *count = 0;
     if (available == 0)
         return true;
