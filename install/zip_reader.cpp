@@ -125,13 +125,30 @@ ZipStatus ReadCentralHeader(const unsigned char* data, size_t& at, size_t direct
     return ZipStatus::Ok;
 }
 
+// The local header repeats the CRC and sizes (zeros when a descriptor follows the data): a header
+// that names others would let another unpacker reading the local records take different files out
+// of the same package.
+bool LocalHeaderAgrees(const unsigned char* header, const ZipEntry& entry) {
+    const int descriptorFlag = entry.flags & FlagDataDescriptor;
+    if ((Read16(header + 6) & FlagDataDescriptor) != descriptorFlag)
+        return false;
+    const uint32_t recorded[] = {entry.crc, entry.compressedSize, entry.uncompressedSize};
+    for (size_t i = 0; i < 3; ++i) {
+        const uint32_t local = Read32(header + 14 + 4 * i);
+        if (local != recorded[i] && !(descriptorFlag != 0 && local == 0))
+            return false;
+    }
+    return true;
+}
+
 // Checks the local header and finds where the entry's compressed data starts.
 ZipStatus LocateEntryData(const unsigned char* data, size_t size, const ZipEntry& entry, size_t& dataStart) {
     const size_t at = entry.localHeaderOffset;
     if (!Fits(at, LocalHeaderSize, size))
         return ZipStatus::Corrupt;
     const unsigned char* header = data + at;
-    if (Read32(header) != LocalHeaderSignature || Read16(header + 8) != entry.method)
+    if (Read32(header) != LocalHeaderSignature || Read16(header + 8) != entry.method ||
+        !LocalHeaderAgrees(header, entry))
         return ZipStatus::Corrupt;
     const size_t variable = static_cast<size_t>(Read16(header + 26)) + Read16(header + 28);
     if (!Fits(at, LocalHeaderSize + variable, size))

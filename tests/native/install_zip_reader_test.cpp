@@ -232,6 +232,15 @@ std::string DescriptorDisagreeing(size_t field, bool signature, uint32_t change)
     return archive;
 }
 
+// An archive of one stored entry whose local header's field (0 CRC, 4 compressed size, 8
+// uncompressed size, or -8 the flags) is changed; the central directory keeps the true values.
+std::string LocalHeaderDisagreeing(int field, uint32_t change) {
+    std::string archive = ZipBuilder().Add("L.TXT", "local", ZipBuilder::Stored).Build();
+    const size_t at = static_cast<size_t>(14 + field);
+    Put32At(archive, at, Get32At(archive, at) + change);
+    return archive;
+}
+
 std::string CommentLength(std::string archive, uint16_t length) {
     const size_t at = EndRecordAt(archive) + 20;
     archive.at(at) = static_cast<char>(length & 0xFF);
@@ -269,6 +278,10 @@ TEST(ZipReader, MalformedHeadersGetTheirStatus) {
          ZipStatus::Corrupt},
         {"an unsigned descriptor whose size disagrees", DescriptorDisagreeing(8, false, 1), ZipStatus::Ok,
          ZipStatus::Corrupt},
+        {"a local header whose CRC disagrees", LocalHeaderDisagreeing(0, 1), ZipStatus::Corrupt},
+        {"a local header whose compressed size disagrees", LocalHeaderDisagreeing(4, 1), ZipStatus::Corrupt},
+        {"a local header whose uncompressed size disagrees", LocalHeaderDisagreeing(8, 1), ZipStatus::Corrupt},
+        {"a local header that announces a descriptor", LocalHeaderDisagreeing(-8, 8), ZipStatus::Corrupt},
         {"an end record whose comment runs one byte past the end", CommentLength(withComment, 8),
          ZipStatus::NotAnArchive},
         {"an end record whose comment runs far past the end", CommentLength(withComment, 0xFFFF),
@@ -329,7 +342,8 @@ TEST(ZipLayout, DataRunningIntoTheCentralDirectoryIsRefused) {
     const std::string archive = ZipBuilder().Add("A.TXT", "0123456789", ZipBuilder::Stored).Build();
     const size_t central = archive.find(std::string("PK\x01\x02", 4));
     std::string damaged = archive;
-    damaged[central + 20] = 11; // compressed size: one byte of the central directory
+    damaged[central + 20] = 11; // compressed size: one byte of the central directory,
+    damaged[18] = 11;           // in both records
     std::vector<ZipEntry> entries;
     EXPECT_EQ(ReadAll(damaged, entries), ZipStatus::Overlapping);
     EXPECT_TRUE(entries.empty());
