@@ -232,11 +232,10 @@ std::string DescriptorDisagreeing(size_t field, bool signature, uint32_t change)
     return archive;
 }
 
-// An archive of one stored entry whose local header's field (0 CRC, 4 compressed size, 8
-// uncompressed size, or -8 the flags) is changed; the central directory keeps the true values.
-std::string LocalHeaderDisagreeing(int field, uint32_t change) {
+// An archive of one stored entry whose local header is changed at a field (6 the flags, 14 the CRC,
+// 18 the compressed size, 22 the uncompressed size); the central directory keeps the true values.
+std::string LocalHeaderDisagreeing(size_t at, uint32_t change) {
     std::string archive = ZipBuilder().Add("L.TXT", "local", ZipBuilder::Stored).Build();
-    const size_t at = static_cast<size_t>(14 + field);
     Put32At(archive, at, Get32At(archive, at) + change);
     return archive;
 }
@@ -278,10 +277,10 @@ TEST(ZipReader, MalformedHeadersGetTheirStatus) {
          ZipStatus::Corrupt},
         {"an unsigned descriptor whose size disagrees", DescriptorDisagreeing(8, false, 1), ZipStatus::Ok,
          ZipStatus::Corrupt},
-        {"a local header whose CRC disagrees", LocalHeaderDisagreeing(0, 1), ZipStatus::Corrupt},
-        {"a local header whose compressed size disagrees", LocalHeaderDisagreeing(4, 1), ZipStatus::Corrupt},
-        {"a local header whose uncompressed size disagrees", LocalHeaderDisagreeing(8, 1), ZipStatus::Corrupt},
-        {"a local header that announces a descriptor", LocalHeaderDisagreeing(-8, 8), ZipStatus::Corrupt},
+        {"a local header whose CRC disagrees", LocalHeaderDisagreeing(14, 1), ZipStatus::Corrupt},
+        {"a local header whose compressed size disagrees", LocalHeaderDisagreeing(18, 1), ZipStatus::Corrupt},
+        {"a local header whose uncompressed size disagrees", LocalHeaderDisagreeing(22, 1), ZipStatus::Corrupt},
+        {"a local header that announces a descriptor", LocalHeaderDisagreeing(6, 8), ZipStatus::Corrupt},
         {"an end record whose comment runs one byte past the end", CommentLength(withComment, 8),
          ZipStatus::NotAnArchive},
         {"an end record whose comment runs far past the end", CommentLength(withComment, 0xFFFF),
