@@ -66,6 +66,17 @@ bool CrackUrl(const char* url, URL_COMPONENTSA& parts, char* host, char* path, c
     return InternetCrackUrlA(url, 0, 0, &parts) != FALSE;
 }
 
+// A GET of the object on the connection, published as soon as it exists, its waits bounded.
+bool OpenGet(TransferState* shared, RequestHandles& handles, const std::string& object, DWORD flags,
+             DWORD noDataLimitMs) {
+    Publish(shared, handles.request,
+            HttpOpenRequestA(handles.connect.get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    if (!handles.request)
+        return false;
+    BoundWaits(handles.request.get(), noDataLimitMs);
+    return true;
+}
+
 BOOL CheckConnection(const char* url, TransferState* shared) {
     const BOOL reachable = InternetCheckConnectionA(url, FLAG_ICC_FORCE_CONNECTION, 0);
     if (!reachable && shared)
@@ -224,12 +235,8 @@ ResumeAnswer Resume(TransferState& state, ResumedBody* body) {
     old.reset();
     char headers[HeaderTextSize];
     const bool ranged = FormatRangeHeaders(headers, sizeof headers, from, state.validator.c_str());
-    Publish(&state, state.handles.request,
-            HttpOpenRequestA(state.handles.connect.get(), "GET", state.object.c_str(), nullptr, nullptr, nullptr,
-                             state.flags, 0));
-    if (!state.handles.request)
+    if (!OpenGet(&state, state.handles, state.object, state.flags, state.noDataLimitMs))
         return ResumeAnswer::Refused;
-    BoundWaits(state.handles.request.get(), state.noDataLimitMs);
     if (!SendRequest(state.handles.request.get(), &state, ranged ? headers : nullptr))
         return ResumeAnswer::Retry;
     body->request = state.handles.request.get();
@@ -247,12 +254,7 @@ bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, 
         shared->object = object;
         shared->flags = flags;
     }
-    Publish(shared, handles.request,
-            HttpOpenRequestA(handles.connect.get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
-    if (!handles.request)
-        return false;
-    BoundWaits(handles.request.get(), noDataLimitMs);
-    if (!SendRequest(handles.request.get(), shared))
+    if (!OpenGet(shared, handles, object, flags, noDataLimitMs) || !SendRequest(handles.request.get(), shared))
         return false;
     // The send returned, so the GUI thread no longer closes the request: it may be read here.
     if ((flags & INTERNET_FLAG_SECURE) && !StillSecure(handles.request.get()))

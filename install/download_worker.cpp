@@ -247,6 +247,14 @@ DWORD WINAPI RunWorker(void* parameter) {
     return 0;
 }
 
+// Under the lock: the worker is to stop, and is woken from a wait for room or from a pause.
+void SignalStop(TransferState& state) {
+    state.stopping = true;
+    state.workerWaiting = false;
+    SetEvent(state.wakeWorker.get());
+    SetEvent(state.stopped.get());
+}
+
 DWORD BackstopMs(DWORD noDataLimitMs) {
     return noDataLimitMs + noDataLimitMs / 2;
 }
@@ -377,14 +385,11 @@ void AbandonTransfer(PackageTransfer& transfer) {
     InternetHandle pending;
     {
         CriticalSectionLock lock(state->lock);
-        state->stopping = true;
+        SignalStop(*state);
         // Closing the request ends a call waiting on it (on Windows; Wine lets the call run to its
         // time-out). Only a call in flight is ended so.
         if (state->callInFlight)
             pending = std::move(state->handles.request);
-        state->workerWaiting = false;
-        SetEvent(state->wakeWorker.get());
-        SetEvent(state->stopped.get());
     }
     pending.reset();
     transfer.thread.reset();
@@ -397,9 +402,7 @@ void FinishTransfer(PackageTransfer& transfer) {
         return;
     {
         CriticalSectionLock lock(transfer.state->lock);
-        transfer.state->stopping = true;
-        SetEvent(transfer.state->wakeWorker.get());
-        SetEvent(transfer.state->stopped.get());
+        SignalStop(*transfer.state);
     }
     for (;;) {
         const WaitOutcome outcome = WaitPumping(transfer.thread.get(), INFINITE, false);
