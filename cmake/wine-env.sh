@@ -58,7 +58,8 @@ ludra_select_display() {
         "$WINESERVER64" -k >/dev/null 2>&1 </dev/null || true
         "$WINESERVER64" -w >/dev/null 2>&1 </dev/null || true
     fi
-    echo "$DISPLAY" >"$last"
+    # Written only when it changes: every test passes here, and a write can fail on a full disk.
+    [ -f "$last" ] && [ "$(cat "$last")" = "$DISPLAY" ] || echo "$DISPLAY" >"$last"
 }
 
 # Wine's own fonts ("MS Sans Serif", Marlett, ...) from fonts-wine: this Wine build does not find
@@ -70,26 +71,65 @@ ludra_install_fonts() {
     cp /usr/share/wine/fonts/* "$fonts/"
 }
 
+# A prefix is whole when the loader finds its kernel32.dll: for 64-bit programs, and for 32-bit
+# ones where wine32 is installed and the kernel runs them.
+ludra_prefix_is_whole() {
+    local windows="$WINEPREFIX/drive_c/windows"
+    [ -f "$windows/system32/kernel32.dll" ] || return 1
+    [ -f "$windows/syswow64/kernel32.dll" ] && return 0
+    ! { [ -x /usr/lib/wine/wine ] && bash "$ludra_tools/runs-32bit.sh"; }
+}
+
+# Wine copies its DLLs into every prefix (over 1 GB). A copy identical to the same file of
+# another build's prefix becomes a hard link to it: both come from the same Wine, which changes
+# them only to write the same files again when it updates a prefix.
+ludra_share_wine_files() {
+    local other dir file twin
+    for other in "$LUDRA_BUILD_DIR"/../*/wineprefix; do
+        [ -f "$other/.ludra-ready" ] && [ ! "$other" -ef "$WINEPREFIX" ] || continue
+        for dir in system32 syswow64; do
+            [ -d "$WINEPREFIX/drive_c/windows/$dir" ] || continue
+            while IFS= read -r -d '' file; do
+                twin="$other/drive_c/windows/$dir/${file#"$WINEPREFIX/drive_c/windows/$dir/"}"
+                [ -f "$twin" ] && [ ! "$file" -ef "$twin" ] && cmp -s "$file" "$twin" &&
+                    ln -f "$twin" "$file" 2>/dev/null
+            done < <(find "$WINEPREFIX/drive_c/windows/$dir" -type f -size +64k -print0)
+        done
+        return 0
+    done
+}
+
 ludra_boot_prefix() {
     # 32-bit programs need the prefix's syswow64, which only a boot with wine32 installed fills:
-    # a prefix booted before wine32 came is booted again.
-    if [ -f "$WINEPREFIX/.ludra-ready" ] && [ -x /usr/lib/wine/wine ] &&
-        [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && bash "$ludra_tools/runs-32bit.sh"; then
+    # a prefix booted before wine32 came (or left half-made) is booted again.
+    if [ -f "$WINEPREFIX/.ludra-ready" ] && ! ludra_prefix_is_whole; then
         "$WINESERVER64" -k >/dev/null 2>&1 </dev/null || true
         rm -rf "$WINEPREFIX"
     fi
-    ludra_install_fonts
     [ -f "$WINEPREFIX/.ludra-ready" ] && return 0
-    mkdir -p "$HOME"
-    "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null
-    # Without a window manager each top-level window otherwise takes ~2 s to go away.
-    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
-    "$WINESERVER64" -w >/dev/null 2>&1 </dev/null
+    local log="$LUDRA_BUILD_DIR/wineboot.log" try
+    for try in 1 2; do
+        ludra_install_fonts
+        mkdir -p "$HOME"
+        "$WINE64" wineboot -i >"$log" 2>&1 </dev/null
+        # Without a window manager each top-level window otherwise takes ~2 s to go away.
+        "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null
+        "$WINESERVER64" -w >/dev/null 2>&1 </dev/null
+        ludra_prefix_is_whole && break
+        # A half-made prefix is never marked ready: the next caller would fail on it for good.
+        echo "Wine did not make a whole prefix in $WINEPREFIX (try $try of 2); wineboot said:" >&2
+        tail -n 20 "$log" >&2
+        df -h "$LUDRA_BUILD_DIR" >&2
+        "$WINESERVER64" -k >/dev/null 2>&1 </dev/null || true
+        rm -rf "$WINEPREFIX"
+    done
+    [ -d "$WINEPREFIX" ] || return 1
     local users="$WINEPREFIX/drive_c/users" d
     for d in "$users"/*/Desktop; do
         [ -L "$d" ] && rm -f "$d"
         mkdir -p "$d"
     done
+    ludra_share_wine_files
     touch "$WINEPREFIX/.ludra-ready"
 }
 

@@ -30,6 +30,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
     "${sudo_cmd[@]}" apt-get update -qq
     "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # The downloaded packages are not kept: the builds and Wine's prefixes need the disk.
+    "${sudo_cmd[@]}" apt-get clean
 fi
 
 # 32-bit Wine, only where the kernel runs 32-bit code (a tiny 32-bit program is run to find out).
@@ -47,6 +49,7 @@ if bash "$(dirname "$0")/runs-32bit.sh"; then
         # The same Wine version as wine64, so nothing installed is replaced.
         version=$(dpkg-query -W -f='${Version}' wine64)
         "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "wine32:i386=$version" >/dev/null
+        "${sudo_cmd[@]}" apt-get clean
     fi
 elif dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok installed"; then
     echo "warning: wine32 is installed but this kernel cannot run 32-bit code;" \

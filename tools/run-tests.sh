@@ -9,6 +9,13 @@ root=$PWD
 
 bash tools/install-deps.sh
 
+# A whole run writes about 2 GB under build/ (four builds, two Wine prefixes sharing their DLLs).
+free_mib=$(($(df -Pk . | awk 'NR == 2 { print $4 }') / 1024))
+echo "== disk: $free_mib MiB free"
+if [ "$free_mib" -lt 3072 ]; then
+    echo "warning: less than 3 GiB free; the Windows tests may fail for want of space" >&2
+fi
+
 status=0
 echo "== layering"
 bash tools/check-layers.sh || status=1

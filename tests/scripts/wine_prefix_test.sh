@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The boot of a build's Wine prefix, with a stand-in for Wine: a half-made prefix is never marked
+# ready (every later run would fail on it), and DLLs are shared only with identical files.
+# usage: wine_prefix_test.sh SOURCE_DIR
+set -u
+source_dir=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAILED: $1" && failures=$((failures + 1)); }
+
+# Its wineboot makes a 100 KB kernel32.dll of STUB_DLL_BYTE in both folders, unless told to fail.
+stub="$work/wine-stub"
+cat >"$stub" <<'EOF'
+#!/usr/bin/env bash
+[ "$1" = wineboot ] && [ -z "${STUB_BOOT_FAILS:-}" ] || exit 0
+for dir in system32 syswow64; do
+    mkdir -p "$WINEPREFIX/drive_c/windows/$dir"
+    head -c 100000 /dev/zero | tr '\0' "${STUB_DLL_BYTE:-a}" >"$WINEPREFIX/drive_c/windows/$dir/kernel32.dll"
+done
+EOF
+chmod +x "$stub"
+
+# Boots the prefix of build folder $1 in a subshell; prints ready/not ready and its messages.
+boot() (
+    LUDRA_BUILD_DIR="$work/$1"
+    . "$source_dir/cmake/wine-env.sh"
+    WINE64=$stub WINESERVER64=true
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts" && touch "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+    ludra_boot_prefix 2>&1 && [ -f "$WINEPREFIX/.ludra-ready" ] && echo ready || echo "not ready"
+)
+dll() { echo "$work/$1/wineprefix/drive_c/windows/$2/kernel32.dll"; }
+
+out=$(STUB_BOOT_FAILS=1 boot one)
+[[ "$out" == *"did not make a whole prefix"*"try 2 of 2"*"not ready" ]] ||
+    fail "a boot that made nothing was marked ready, or not tried again and told: $out"
+[ -e "$work/one/wineprefix" ] && fail "the half-made prefix was left behind"
+
+[ "$(boot one)" = ready ] || fail "a boot that made the prefix was not marked ready"
+rm "$(dll one system32)"
+[ "$(boot one)" = ready ] && [ -f "$(dll one system32)" ] || fail "a ready prefix without kernel32.dll was not booted again"
+
+[ "$(boot two)" = ready ] || fail "the second build's prefix was not booted"
+[ "$(dll two system32)" -ef "$(dll one system32)" ] && [ "$(dll two syswow64)" -ef "$(dll one syswow64)" ] ||
+    fail "identical DLLs of the other prefix were not shared"
+[ "$(STUB_DLL_BYTE=b boot three)" = ready ] && [ ! "$(dll three system32)" -ef "$(dll one system32)" ] ||
+    fail "a DLL was linked to a different file"
+
+[ $failures -eq 0 ] && echo "ok: half-made prefixes are booted again, identical DLLs shared"
+exit $((failures > 0))
