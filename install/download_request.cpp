@@ -107,6 +107,7 @@ ResumeAnswer TakeResumeAnswer(TransferState& state, HINTERNET request, bool rang
     body->length = length;
     return ResumeAnswer::Restarts;
 }
+
 // The root (a direct connection: any proxy configured on the machine is ignored) and the
 // connection to the URL's server; the request's object (path and query) and flags.
 bool Connect(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared, std::string* object,
@@ -131,6 +132,7 @@ bool Connect(const char* url, RequestHandles& handles, DWORD noDataLimitMs, Tran
     *flags = RequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
     return handles.connect.valid();
 }
+} // namespace
 
 // An error page opens like the package; only the status tells them apart.
 bool TakeFirstAnswer(HINTERNET request, TransferState* shared) {
@@ -146,7 +148,6 @@ bool TakeFirstAnswer(HINTERNET request, TransferState* shared) {
     }
     return status == HttpStatusOk;
 }
-} // namespace
 
 // The announced length as text: a package may be announced past what a DWORD holds.
 bool QueryLength(HINTERNET request, uint64_t* length) {

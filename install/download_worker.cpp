@@ -223,9 +223,8 @@ DWORD WINAPI RunWorker(void* parameter) {
     if (!request) {
         request = OpenOnWorker(state);
     } else {
+        TakeFirstAnswer(request, &state);
         CriticalSectionLock lock(state.lock);
-        state.report.httpStatus = StatusOf(request);
-        state.lengthAnnounced = QueryLength(request, &state.announcedLength);
         state.opened = true;
         state.lastDataTick = GetTickCount64();
     }

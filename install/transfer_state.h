@@ -94,6 +94,9 @@ DWORD StatusOf(HINTERNET request);
 bool QueryLength(HINTERNET request, uint64_t* length);
 // The first answer's validator (its ETag, else its Last-Modified), which a resume names.
 void KeepValidator(TransferState& state, HINTERNET request);
+// Keeps the first answer's status, announced length and validator in the state (when there is
+// one); true when the status is 200.
+bool TakeFirstAnswer(HINTERNET request, TransferState* shared);
 
 // How the server answered a request for the rest of a body: it continues the body, sends the
 // whole of it again, gave no answer (another try may do better), or sent something else.

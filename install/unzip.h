@@ -30,7 +30,7 @@ bool UnzipPackage(const wchar_t* archivePath, const wchar_t* folder, uint64_t si
 // reserve); false with the reason as the last error.
 bool PackageFitsFolder(const wchar_t* archivePath, const wchar_t* folder, uint64_t sizeLimit = UnpackedSizeLimit);
 
-// After another unpacker (the shell) wrote the archive into folder: 1 when every entry the
+// After another unpacker (the shell) wrote the archive into folder: true when every entry the
 // built-in unpacker would write is there, each file with the size its entry declares and each
 // folder entry a folder; false when one is missing or differs, or the archive cannot be read.
 bool FolderMatchesPackage(const wchar_t* archivePath, const wchar_t* folder);

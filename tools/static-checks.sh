@@ -104,9 +104,10 @@ echo "== clang-tidy: ${#windows_units[@]} program units of $windows (for $(sed '
 tidy "$windows" "${windows_arguments[@]}" -- "${windows_units[@]}"
 if [ $tidy_status -ne 0 ]; then
     # The diagnostics with their notes, without colours and without the runner's command echo.
-    sed 's/\x1b\[[0-9;]*m//g' "$tidy_log" | grep -vE '^(clang-tidy|[0-9]+ warnings? (generated|treated))' >&2 || true
+    sed -i 's/\x1b\[[0-9;]*m//g' "$tidy_log"
+    grep -vE '^(clang-tidy|[0-9]+ warnings? (generated|treated))' "$tidy_log" >&2 || true
     echo "clang-tidy: failed at:" >&2
-    sed 's/\x1b\[[0-9;]*m//g' "$tidy_log" | grep -E '^[^ ].*:[0-9]+:[0-9]+: (error|warning):' | sort -u >&2 || true
+    grep -E '^[^ ].*:[0-9]+:[0-9]+: (error|warning):' "$tidy_log" | sort -u >&2 || true
     status=1
 fi
 
