@@ -147,6 +147,31 @@ ludra_wine_ready() {
     return $rc
 }
 
+# Runs a Windows program, its output through a file (Wine's background processes must not hold a
+# caller's pipe). Every program the tests run prints before it can fail (GoogleTest's header at
+# least); Wine that ends within 2 s with an error and nothing printed never started it. Seen twice
+# in CI, one start in several hundred: that start is tried once more, and noted in the build's
+# wine-restarts.log, which the test command prints.
+ludra_run_program() {
+    local out rc try started elapsed_ms
+    out=$(mktemp) || return 1
+    for try in 1 2; do
+        started=$(date +%s%N)
+        "$WINE64" "$@" >"$out" 2>&1 </dev/null
+        rc=$?
+        elapsed_ms=$((($(date +%s%N) - started) / 1000000))
+        [ $try -eq 1 ] && [ $rc -ne 0 ] && [ ! -s "$out" ] && [ $elapsed_ms -lt 2000 ] || break
+        {
+            echo "$(date '+%F %T') exit code $rc after $elapsed_ms ms, nothing printed: $*"
+            echo "  wineservers (pid, seconds running): $(ps -o pid=,etimes= -C wineserver64 | tr -s ' \n' ' ')"
+        } >>"$LUDRA_BUILD_DIR/wine-restarts.log"
+        sleep 1
+    done
+    cat "$out"
+    rm -f "$out"
+    return $rc
+}
+
 # Stops the prefix's wineserver and the build's Xvfb displays.
 ludra_wine_shutdown() {
     "$WINESERVER64" -k >/dev/null 2>&1 </dev/null || true

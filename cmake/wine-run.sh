@@ -15,10 +15,4 @@ if [ -n "${LUDRA_FILE_SIZE_LIMIT:-}" ]; then
     trap '' XFSZ
 fi
 
-# Output goes through a file: Wine's background processes must not hold ctest's pipe.
-out=$(mktemp)
-"$WINE64" "$@" >"$out" 2>&1 </dev/null
-rc=$?
-cat "$out"
-rm -f "$out"
-exit $rc
+ludra_run_program "$@"

@@ -16,6 +16,7 @@ if [ "$free_mib" -lt 3072 ]; then
     echo "warning: less than 3 GiB free; the Windows tests may fail for want of space" >&2
 fi
 
+rm -f build/*/wine-restarts.log
 status=0
 echo "== layering"
 bash tools/check-layers.sh || status=1
@@ -70,6 +71,12 @@ if bash tools/runs-32bit.sh; then
 else
     echo "32-bit code cannot run on this machine: the i686 build was compiled and linked, not tested"
 fi
+
+for log in build/*/wine-restarts.log; do
+    [ -f "$log" ] || continue
+    echo "== Wine ended at once without starting a program, started again ($log):"
+    cat "$log"
+done
 
 echo "== the shipped program: build/mingw-i686-release/ldsetup.exe"
 bash tools/check-release.sh build/mingw-i686-release/ldsetup.exe 1900000 || status=1

@@ -10,10 +10,20 @@ failures=0
 fail() { echo "FAILED: $1" && failures=$((failures + 1)); }
 
 # Its wineboot makes a 100 KB kernel32.dll of STUB_DLL_BYTE in both folders, unless told to fail.
+# A program it runs counts its starts in $STUB_STARTS and ends as its name says.
 stub="$work/wine-stub"
 cat >"$stub" <<'EOF'
 #!/usr/bin/env bash
-[ "$1" = wineboot ] && [ -z "${STUB_BOOT_FAILS:-}" ] || exit 0
+if [ "$1" != wineboot ]; then
+    echo x >>"$STUB_STARTS"
+    case "$1:$(wc -l <"$STUB_STARTS")" in
+    silent-once:1 | silent-always:*) exit 3 ;;
+    silent-after-2s:*) sleep 2.1 && exit 3 ;;
+    prints-and-fails:*) echo FAILED && exit 1 ;;
+    *) echo PASSED && exit 0 ;;
+    esac
+fi
+[ -z "${STUB_BOOT_FAILS:-}" ] || exit 0
 for dir in system32 syswow64; do
     mkdir -p "$WINEPREFIX/drive_c/windows/$dir"
     head -c 100000 /dev/zero | tr '\0' "${STUB_DLL_BYTE:-a}" >"$WINEPREFIX/drive_c/windows/$dir/kernel32.dll"
@@ -46,5 +56,26 @@ rm "$(dll one system32)"
 [ "$(STUB_DLL_BYTE=b boot three)" = ready ] && [ ! "$(dll three system32)" -ef "$(dll one system32)" ] ||
     fail "a DLL was linked to a different file"
 
-[ $failures -eq 0 ] && echo "ok: half-made prefixes are booted again, identical DLLs shared"
+# A start that ended at once with nothing printed is tried once more; a program that ran, never.
+run() (
+    LUDRA_BUILD_DIR="$work/run-$1"
+    export STUB_STARTS="$work/run-$1.starts"
+    mkdir -p "$LUDRA_BUILD_DIR"
+    . "$source_dir/cmake/wine-env.sh"
+    WINE64=$stub
+    ludra_run_program "$1"
+    echo "exit $?, $(wc -l <"$STUB_STARTS") starts," \
+        "$(cat "$LUDRA_BUILD_DIR/wine-restarts.log" 2>/dev/null | grep -c "exit code 3 after [0-9]* ms, nothing printed: $1") noted"
+)
+while IFS='|' read -r program expected; do
+    got=$(run "$program")
+    [ "$got" = "$(printf '%b' "$expected")" ] || fail "$program: $got"
+done <<'EOF'
+silent-once|PASSED\nexit 0, 2 starts, 1 noted
+silent-always|exit 3, 2 starts, 1 noted
+prints-and-fails|FAILED\nexit 1, 1 starts, 0 noted
+silent-after-2s|exit 3, 1 starts, 0 noted
+EOF
+
+[ $failures -eq 0 ] && echo "ok: half-made prefixes are booted again, identical DLLs shared, a silent start tried again"
 exit $((failures > 0))
