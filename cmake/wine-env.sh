@@ -16,6 +16,8 @@ unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy
 # The programs are static and need no WINEPATH; one naming a folder of 64-bit DLLs can make
 # a 32-bit program fail at start (c0000135, kernel32.dll not loaded).
 unset WINEPATH
+# Where the test harness notes a program start it had to try again (Wine's Z: is the host's root).
+export LUDRA_RESTART_LOG="Z:$LUDRA_BUILD_DIR/wine-restarts.log"
 
 ludra_lock="$LUDRA_BUILD_DIR/.wine.lock"
 ludra_tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../tools" && pwd)"
@@ -149,9 +151,9 @@ ludra_wine_ready() {
 
 # Runs a Windows program, its output through a file (Wine's background processes must not hold a
 # caller's pipe). Every program the tests run prints before it can fail (GoogleTest's header at
-# least); Wine that ends within 2 s with an error and nothing printed never started it. Seen twice
-# in CI, one start in several hundred: that start is tried once more, and noted in the build's
-# wine-restarts.log, which the test command prints.
+# least); Wine that ends within 2 s with an error and nothing printed never started it. About one
+# start in a thousand, here and in CI: that start is tried once more, and noted in the build's
+# wine-restarts.log, which the test command prints (the harness notes its own starts there too).
 ludra_run_program() {
     local out rc try started elapsed_ms
     out=$(mktemp) || return 1

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "harness.h"
+#include "support/scratch_folder.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -74,6 +76,22 @@ TEST(ProcessProbes, PrivateBytesGrowWithCommittedMemory) {
     VirtualFree(block, 0, MEM_RELEASE);
     EXPECT_GE(during, before + CommittedBytes);
     EXPECT_LT(PrivateBytes(GetCurrentProcess()), during);
+}
+
+// A start Wine fails is tried once more and noted for the test command; a missing program is not,
+// and no start is tried a third time.
+TEST(HarnessStart, FailedStartIsTriedOnceMoreAndNotedButAMissingProgramIsNot) {
+    ScratchFolder scratch("start");
+    const std::string log = scratch / "restarts.log";
+    const std::string notAProgram = scratch / "broken.exe";
+    ASSERT_TRUE(WriteWholeFile(notAProgram, "not a program"));
+    ASSERT_EQ(0, _putenv(("LUDRA_RESTART_LOG=" + log).c_str()));
+    Program missing;
+    Program broken;
+    EXPECT_FALSE(missing.Start((scratch / "missing.exe").c_str()));
+    EXPECT_FALSE(broken.Start(notAProgram.c_str()));
+    _putenv("LUDRA_RESTART_LOG=");
+    EXPECT_EQ("CreateProcess failed with error 193, started again: " + notAProgram + "\n", ReadWholeFile(log));
 }
 
 } // namespace
