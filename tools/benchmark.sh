@@ -263,9 +263,9 @@ The network calls run on a worker thread that reads up to 32 blocks ahead. It fi
 arrived (`InternetQueryDataAvailable`, which waits for data) and reads no more than that, so that
 on a slow link the no-data clock restarts with every piece; when WinINet's buffer is full (8 KB
 under Wine: the link outpaces the reads) it reads to the end of the run, up to 16 blocks, with one
-call (runs end every 64 KB of the body). The GUI thread takes each 4,096-byte block from it under a critical section (an event is
-set only when the other side sleeps on it, and then for a batch of 16 blocks), gives it its status
-text, its pump and its percentage, and writes it. The wait dialog looks
+call (runs end every 64 KB of the body). The GUI thread takes each 4,096-byte block from it under
+a critical section (an event is set only when the other side sleeps on it, and then for a batch of
+16 blocks), gives it its status text, its pump and its percentage, and writes it. The wait dialog looks
 its controls up once and sets a text, enables Cancel or sends a percentage only when the value
 differs from the one it last set, remembered in memory: the status text changes twice in a
 download and the percentage once in about 95 blocks.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The boot of a build's Wine prefix, with a stand-in for Wine: a half-made prefix is never marked
-# ready (every later run would fail on it), and DLLs are shared only with identical files.
+# The boot of a build's Wine prefix and the start of a program, with a stand-in for Wine: a
+# half-made prefix is never marked ready (every later run would fail on it), DLLs are shared only
+# with identical files, and only a start Wine ended at once is tried again.
 # usage: wine_prefix_test.sh SOURCE_DIR
 set -u
 source_dir=$1
@@ -57,18 +58,14 @@ rm "$(dll one system32)"
     fail "a DLL was linked to a different file"
 
 # A start that ended at once with nothing printed is tried once more; a program that ran, never.
-run() (
-    LUDRA_BUILD_DIR="$work/run-$1"
-    export STUB_STARTS="$work/run-$1.starts"
-    mkdir -p "$LUDRA_BUILD_DIR"
-    . "$source_dir/cmake/wine-env.sh"
-    WINE64=$stub
-    ludra_run_program "$1"
-    echo "exit $?, $(wc -l <"$STUB_STARTS") starts," \
-        "$(cat "$LUDRA_BUILD_DIR/wine-restarts.log" 2>/dev/null | grep -c "exit code 3 after [0-9]* ms, nothing printed: $1") noted"
-)
 while IFS='|' read -r program expected; do
-    got=$(run "$program")
+    got=$(
+        LUDRA_BUILD_DIR="$work/run-$program" && export STUB_STARTS="$work/run-$program.starts"
+        mkdir -p "$LUDRA_BUILD_DIR" && . "$source_dir/cmake/wine-env.sh" && WINE64=$stub
+        ludra_run_program "$program"
+        echo "exit $?, $(wc -l <"$STUB_STARTS") starts, $(cat "$LUDRA_BUILD_DIR/wine-restarts.log" 2>/dev/null |
+            grep -c "exit code 3 after [0-9]* ms, nothing printed: $program") noted"
+    )
     [ "$got" = "$(printf '%b' "$expected")" ] || fail "$program: $got"
 done <<'EOF'
 silent-once|PASSED\nexit 0, 2 starts, 1 noted

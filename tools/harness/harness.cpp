@@ -48,9 +48,9 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
     return TRUE;
 }
 
-// Wine now and then fails a start that succeeds when tried again (about one in a thousand here:
-// the new process ends before it runs). Such a start is tried once more, and noted where the test
-// command lists it; a program that is missing fails at once.
+// Wine now and then fails a start that succeeds when tried again (about one start in a thousand
+// here). Such a start is tried once more, and noted where the test command lists it; a program
+// that is missing fails at once.
 bool MayStartOnASecondTry(const char* exePath, DWORD error) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return false;
