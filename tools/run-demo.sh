@@ -11,12 +11,12 @@ root=$PWD
 
 bash tools/install-deps.sh
 # The shipped i686 program where this machine runs 32-bit code, else the x86_64 one.
-if bash tools/runs-32bit.sh; then
+if why=$(bash tools/i686-runs.sh); then
     build=mingw-i686
     echo "running the i686 build (the shipped 32-bit program) under Wine's 32-bit loader"
 else
     build=mingw-x86_64
-    echo "32-bit code cannot run on this machine: running the x86_64 build instead of the shipped i686 one"
+    echo "$why: running the x86_64 build instead of the shipped i686 one"
 fi
 cmake --preset "$build" >/dev/null
 cmake --build --preset "$build" --target ldsetup ldharness -j"$(nproc)" >/dev/null
