@@ -150,7 +150,7 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         ranges_.push_back(range);
     }
     const size_t answer = static_cast<size_t>(requests_++);
-    if (response.silent) {
+    if (response.silent || answer == response.unansweredRequest) {
         HoldOpen(clientHandle);
         return;
     }
@@ -169,10 +169,13 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
     // A range of the body, from where the client asks, while it still names this package.
     size_t from = 0;
     const bool partial =
-        response.rangeRequests && range.rfind("bytes=", 0) == 0 && (ifRange.empty() || ifRange == response.etag) &&
+        response.rangeRequests && range.rfind("bytes=", 0) == 0 &&
+        (ifRange.empty() || ifRange == response.etag || ifRange == response.lastModified) &&
         (from = static_cast<size_t>(std::strtoull(range.c_str() + 6, nullptr, 10))) < response.body.size();
     if (!partial)
         from = 0;
+    else
+        from -= from < response.rangeStartsEarly ? from : response.rangeStartsEarly;
     const size_t size = response.body.size();
     std::string header = "HTTP/1.0 " + std::to_string(partial ? 206 : response.status) + " " +
                          ReasonPhrase(partial ? 206 : response.status) + "\r\nContent-Type: application/zip\r\n";
@@ -183,6 +186,8 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
                   std::to_string(size) + "\r\n";
     if (!response.etag.empty())
         header += "ETag: " + response.etag + "\r\n";
+    if (!response.lastModified.empty())
+        header += "Last-Modified: " + response.lastModified + "\r\n";
     header += "Connection: close\r\n\r\n";
     if (!SendAll(client, header.data(), header.size()))
         return;

@@ -32,11 +32,16 @@ struct HttpResponse {
     // answers only. A cut resets the connection instead of closing it when resetAtCut is set.
     size_t cutAnswers = std::string::npos;
     bool resetAtCut = false;
-    // Sent as the ETag when not empty.
+    // Sent as the ETag, and as the Last-Modified date, when not empty.
     std::string etag = {};
+    std::string lastModified = {};
     // A Range request (with an If-Range that names the current ETag, or none) gets 206 and the
     // rest of the body from where it asks.
     bool rangeRequests = false;
+    // A 206 that starts this many bytes before the byte asked for (a cache that rounds ranges).
+    size_t rangeStartsEarly = 0;
+    // The request of this index (0 for the first) is never answered, as with silent.
+    size_t unansweredRequest = std::string::npos;
     // From the second answer on, the package changed: this body, under the ETag laterEtag.
     std::string laterBody = {};
     std::string laterEtag = {};

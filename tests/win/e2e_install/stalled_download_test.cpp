@@ -312,21 +312,35 @@ TEST_F(StalledDownload, CloseDuringTheDownloadEndsTheProgramOnceItsMessagesAreAn
               (std::vector<std::string>{DownloadFailedText, IncompleteText}));
 }
 
-// Log-off with the Cancel question open: nobody will answer a message, so none is left open.
+// Log-off with the Cancel question open: nobody will answer a message, so none is left open, and
+// only the program's own boxes are answered (the setup dialog is not confirmed again). A log-off
+// that another program refused ends nothing.
 TEST_F(StalledDownload, EndOfTheSessionEndsTheStepAndTheProgramWithoutAMessage) {
+    DebugOutput trail;
     Serve(StallingPackage());
     ASSERT_NE(nullptr, StartAndConfirm());
     HWND wait = WaitDialog(20000);
     ASSERT_NE(nullptr, wait) << "the wait dialog did not show";
     PressButton(wait, IDC_WAIT_CANCEL);
-    ASSERT_NE(nullptr, WaitForMessageBox(program_.Id(), AnswerMs));
+    HWND question = WaitForMessageBox(program_.Id(), AnswerMs);
+    ASSERT_NE(nullptr, question);
     DWORD_PTR result = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(Splash(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, AnswerMs, &result));
-    EXPECT_TRUE(result) << "the program refused the end of the session";
-    ASSERT_TRUE(SendMessageTimeoutA(Splash(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, AnswerMs, &result));
+    for (const WPARAM ending : {FALSE, TRUE}) {
+        ASSERT_TRUE(SendMessageTimeoutA(Splash(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, AnswerMs, &result));
+        EXPECT_TRUE(result) << "the program refused the end of the session";
+        ASSERT_TRUE(SendMessageTimeoutA(Splash(), WM_ENDSESSION, ending, 0, SMTO_NORMAL, AnswerMs, &result));
+        if (!ending) {
+            Sleep(AnswerMs);
+            ASSERT_TRUE(program_.Running()) << "a session that goes on ended the program";
+            EXPECT_TRUE(IsWindow(question) && IsWindow(wait)) << "a session that goes on ended the step";
+        }
+    }
     DWORD exitCode = 99;
     ASSERT_TRUE(program_.WaitForExit(LateMs, &exitCode)) << "the program outlived the session";
     EXPECT_EQ(0u, exitCode);
+    const std::vector<std::string> lines = trail.Lines();
+    ASSERT_EQ(1u, lines.size()) << lines.back();
+    EXPECT_EQ(0u, lines[0].rfind("Ludra Setup: download failed: ", 0)) << lines[0];
 }
 
 // The connection itself never opens: the failure comes at the limit, and the program does not

@@ -73,11 +73,19 @@ LRESULT CALLBACK ServerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 // The setup dialog's part of the conversation: acknowledgements in, the cancel command noted.
+// Wine's explorer is told apart when a test needs no server at all.
 std::vector<WPARAM> ClientCommands;
+bool HearOnlyThisProcess = false;
+
+bool FromThisProcess(WPARAM server) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(server), &process);
+    return process == GetCurrentProcessId();
+}
 
 LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DDE_ACK: return OnProgmanAck(window, wParam, lParam);
+    case WM_DDE_ACK: return HearOnlyThisProcess && !FromThisProcess(wParam) ? 0 : OnProgmanAck(window, wParam, lParam);
     case WM_COMMAND: ClientCommands.push_back(wParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -104,6 +112,7 @@ protected:
         RegisterClasses();
         ResetProgmanConversation();
         ClientCommands.clear();
+        HearOnlyThisProcess = false;
         client_ = CreateWindowExA(0, ClientClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, client_);
     }
@@ -212,6 +221,23 @@ TEST_F(ProgmanConversation, InitiateAcknowledgementWithOtherAtomsIsIgnored) {
     GlobalDeleteAtom(AppAtom);
     GlobalDeleteAtom(TopicAtom);
     GlobalDeleteAtom(other);
+}
+
+// Nobody took the commands: the conversation ends with the broadcast, and an acceptance that
+// comes later starts nothing.
+TEST_F(ProgmanConversation, WithoutAServerTheConversationEndsWithTheBroadcast) {
+    HearOnlyThisProcess = true;
+    StartProgmanConversation(client_, "C:\\LUDRA47");
+    EXPECT_EQ(0, DdeState);
+    EXPECT_EQ(0, AppAtom);
+    EXPECT_EQ(0, TopicAtom);
+    TestServer& late = AddServer();
+    const ATOM progman = GlobalAddAtomA("Progman");
+    SendAck(late.window, MAKELPARAM(progman, progman));
+    PumpFor(100);
+    EXPECT_EQ(0, late.executes);
+    EXPECT_EQ(nullptr, DdeCommandBlock);
+    GlobalDeleteAtom(progman);
 }
 
 TEST_F(ProgmanConversation, AcknowledgementWithoutConversationIsIgnored) {

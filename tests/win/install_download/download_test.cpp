@@ -349,20 +349,31 @@ TEST_F(DownloadTest, OpenPackageUrlKeepsEveryHandleItOpened) {
 
 // A connection that breaks at half the body: the rest is asked for from where it stopped, and
 // whatever the server makes of that request, the folder gets one package, whole: the first one
-// resumed, the first one again, or the one that replaced it meanwhile.
-TEST_F(DownloadTest, BodyBrokenAtHalfIsAskedForAgainAndArrivesAsOnePackage) {
+// resumed, the first one again, or the one that replaced it meanwhile. An answer that is not the
+// rest of this package takes the failure road.
+TEST_F(DownloadTest, BodyBrokenAtHalfIsAskedForAgainAndArrivesAsOnePackageOrNone) {
     const std::string package = ProductPackage(200000);
     const size_t half = package.size() / 2 + 1000; // not on a block's edge
+    const std::string rest = "bytes=" + std::to_string(half) + "-";
     struct Row {
         const char* name;
         bool ranges;
         std::string laterBody;
-        size_t unpackedSize;
+        size_t unpackedSize; // 0: the download fails
+        Texts ranged;
+        std::string lastModified = {};
+        size_t startsEarly = 0;
+        size_t unanswered = std::string::npos;
     };
     const Row rows[] = {
-        {"the server sends the rest", true, "", 200000},
-        {"the server ignores the range", false, "", 200000},
-        {"the package changed meanwhile", true, ProductPackage(150000), 150000},
+        {"the server sends the rest", true, "", 200000, {"", rest}},
+        {"the server ignores the range", false, "", 200000, {"", rest}},
+        {"the package changed meanwhile", true, ProductPackage(150000), 150000, {"", rest}},
+        // The old file's tail must not stay behind the new package.
+        {"the package changed to a smaller one", true, ProductPackage(20000), 20000, {"", rest}},
+        {"the validator is the date", true, "", 200000, {"", rest}, "Wed, 09 Dec 2026 10:00:00 GMT"},
+        {"the first resume gets no answer", true, "", 200000, {"", rest, rest}, "", 0, 1},
+        {"the rest starts before the byte asked", true, "", 0, {"", rest}, "", 100},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -370,17 +381,28 @@ TEST_F(DownloadTest, BodyBrokenAtHalfIsAskedForAgainAndArrivesAsOnePackage) {
         broken.cutAfter = half;
         broken.cutAnswers = 1;
         broken.resetAtCut = true;
-        broken.etag = "\"v1\"";
+        broken.etag = row.lastModified.empty() ? "\"v1\"" : "";
+        broken.lastModified = row.lastModified;
         broken.rangeRequests = row.ranges;
+        broken.rangeStartsEarly = row.startsEarly;
+        broken.unansweredRequest = row.unanswered;
         broken.laterBody = row.laterBody;
         broken.laterEtag = "\"v2\"";
         harness::HttpServer server;
         BoxAnswerer boxes;
-        EXPECT_EQ(DownloadFrom(server, broken), DownloadSucceeded);
-        EXPECT_TRUE(boxes.Texts().empty());
-        EXPECT_EQ(server.Ranges(), (Texts{"", "bytes=" + std::to_string(half) + "-"}));
-        EXPECT_EQ(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")), Noise(row.unpackedSize));
-        EXPECT_FALSE(PathExists(PackageFile()));
+        DebugOutput trail;
+        EXPECT_EQ(DownloadFrom(server, broken), row.unpackedSize ? DownloadSucceeded : DownloadFailed);
+        EXPECT_EQ(boxes.Texts(), row.unpackedSize ? Texts{} : Texts{DownloadFailedText});
+        EXPECT_EQ(server.Ranges(), row.ranged);
+        if (row.unpackedSize) {
+            EXPECT_TRUE(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")) == Noise(row.unpackedSize));
+        } else { // refused before a byte of the answer was written
+            const std::string counts = ", HTTP status 206, " + std::to_string(half) + " bytes received, 1 resumes";
+            const Texts lines = trail.Lines("Ludra Setup: download failed: ");
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_EQ(lines[0].substr(lines[0].size() - std::min(lines[0].size(), counts.size())), counts);
+        }
+        EXPECT_FALSE(PathExists(row.unpackedSize ? PackageFile() : In("SETUP.INF")));
     }
 }
 

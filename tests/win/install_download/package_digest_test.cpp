@@ -9,6 +9,7 @@
 #include "http_server.h"
 #include "install/download.h"
 #include "install/package_digest.h"
+#include "support/debug_output.h"
 #include "support/program_texts.h"
 #include "support/scratch_folder.h"
 #include "support/zip_builder.h"
@@ -88,8 +89,13 @@ TEST_F(DigestDownload, PackageWithAnotherDigestIsAFailedDownloadAndNotUnpacked) 
     std::string wrong = digest_;
     wrong[0] = wrong[0] == '0' ? '1' : '0';
     BoxAnswerer boxes;
+    DebugOutput trail;
     EXPECT_EQ(DownloadFailed, Download(wrong.c_str()));
     EXPECT_EQ(std::vector<std::string>{DownloadFailedText}, boxes.Texts());
+    // The support desk reads that the package came whole and was refused (ERROR_INVALID_DATA).
+    EXPECT_EQ(std::vector<std::string>{"Ludra Setup: package check failed: error 13, HTTP status 200, " +
+                                       std::to_string(package_.size()) + " bytes received, 0 resumes"},
+              trail.Lines());
     EXPECT_FALSE(PathExists(folder_ + "\\SETUP.INF"));
 }
 
