@@ -80,17 +80,20 @@ TEST(ZipReader, ExtractsStoredDeflatedAndDescriptorEntriesExactly) {
     descriptor.dataDescriptor = true;
     ZipBuilder::Options bareDescriptor = descriptor;
     bareDescriptor.descriptorSignature = false;
+    ZipBuilder::Options timestamp;
+    timestamp.localExtra = std::string("UT\x05\0\x01", 5) + "time";
     const std::string archive = ZipBuilder()
                                     .Add("stored.txt", "stored text", ZipBuilder::Stored)
                                     .Add("big.txt", big, ZipBuilder::Deflated)
                                     .Add("described.txt", big, ZipBuilder::Deflated, descriptor)
                                     .Add("bare.txt", "no signature", ZipBuilder::Stored, bareDescriptor)
                                     .Add("empty.txt", "", ZipBuilder::Deflated)
+                                    .Add("stamped.txt", "after the extra field", ZipBuilder::Stored, timestamp)
                                     .Build();
     std::vector<ZipEntry> entries;
     ASSERT_EQ(ReadAll(archive, entries), ZipStatus::Ok);
-    ASSERT_EQ(entries.size(), 5u);
-    const std::string expected[] = {"stored text", big, big, "no signature", ""};
+    ASSERT_EQ(entries.size(), 6u);
+    const std::string expected[] = {"stored text", big, big, "no signature", "", "after the extra field"};
     for (size_t i = 0; i < entries.size(); ++i) {
         std::string text;
         EXPECT_EQ(ExtractText(archive, entries[i], text), ZipStatus::Ok) << entries[i].name;
