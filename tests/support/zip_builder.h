@@ -15,6 +15,7 @@ struct ZipEntryOptions {
     uint16_t extraFlags = 0;         // e.g. 1 (encrypted) or 0x800 (UTF-8 name)
     int methodOverride = -1;         // a method number written instead of the real one
     int64_t declaredSize = -1;       // an uncompressed size written instead of the real one
+    std::string localExtra;          // an extra field in the local header only, as writers add
 };
 
 class ZipBuilder {
@@ -38,6 +39,7 @@ public:
         item.flags = static_cast<uint16_t>(options.extraFlags | (options.dataDescriptor ? 0x0008 : 0));
         item.descriptor = options.dataDescriptor;
         item.descriptorSignature = options.descriptorSignature;
+        item.localExtra = options.localExtra;
         items_.push_back(item);
         return *this;
     }
@@ -101,6 +103,7 @@ private:
     struct Item {
         std::string name;
         std::string data;
+        std::string localExtra;
         uint32_t crc = 0;
         uint32_t size = 0;
         uint16_t method = 0;
@@ -120,7 +123,7 @@ private:
         Put16(out, static_cast<uint16_t>(value >> 16));
     }
 
-    // Local header, name and data, then the descriptor when the entry has one.
+    // Local header, name, extra field and data, then the descriptor when the entry has one.
     static void PutLocalEntry(std::string& out, const Item& item) {
         Put32(out, 0x04034b50);
         Put16(out, 20);
@@ -131,8 +134,9 @@ private:
         Put32(out, item.descriptor ? 0 : static_cast<uint32_t>(item.data.size()));
         Put32(out, item.descriptor ? 0 : item.size);
         Put16(out, static_cast<uint16_t>(item.name.size()));
-        Put16(out, 0);
+        Put16(out, static_cast<uint16_t>(item.localExtra.size()));
         out += item.name;
+        out += item.localExtra;
         out += item.data;
         if (item.descriptor) {
             if (item.descriptorSignature)
