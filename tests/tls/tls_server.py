@@ -7,6 +7,8 @@
   expired     certificate for 127.0.0.1 from the test authority, expired
   untrusted   certificate for 127.0.0.1 from an authority nobody trusts
   downgrade   certificate as good, but redirects every request to plain
+  downgrade-resume  as good for a request without a Range, whose body breaks at half (an ETag
+              named); redirects every request with one (a resume) to plain
   plain       plain HTTP
 
 The ports are written to FOLDER/ports as "name port" lines once all listen. The servers end
@@ -25,7 +27,7 @@ import time
 PACKAGE_PATH = "/Ludra47/LD46DEMO.zip"
 
 
-def make_handler(folder, redirect_to=None):
+def make_handler(folder, redirect_to=None, first_breaks=False):
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.0"
 
@@ -33,7 +35,8 @@ def make_handler(folder, redirect_to=None):
             pass
 
         def do_GET(self):
-            if redirect_to:
+            resume = self.headers.get("Range") is not None
+            if redirect_to and (resume or not first_breaks):
                 self.send_response(302)
                 self.send_header("Location", redirect_to())
                 self.send_header("Content-Length", "0")
@@ -48,8 +51,10 @@ def make_handler(folder, redirect_to=None):
             self.send_response(200)
             self.send_header("Content-Type", "application/zip")
             self.send_header("Content-Length", str(len(body)))
+            if first_breaks:
+                self.send_header("ETag", '"v1"')
             self.end_headers()
-            self.wfile.write(body)
+            self.wfile.write(body[: len(body) // 2] if first_breaks else body)
 
     return Handler
 
@@ -84,6 +89,7 @@ def main():
         "expired": tls_server(folder, "expired.pem", make_handler(folder)),
         "untrusted": tls_server(folder, "untrusted.pem", make_handler(folder)),
         "downgrade": tls_server(folder, "good.pem", make_handler(folder, plain_url)),
+        "downgrade-resume": tls_server(folder, "good.pem", make_handler(folder, plain_url, True)),
         "plain": plain,
     }
     for server in servers.values():

@@ -181,7 +181,9 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
                          ReasonPhrase(partial ? 206 : response.status) + "\r\nContent-Type: application/zip\r\n";
     header +=
         "Content-Length: " + std::to_string(response.announcedLength ? response.announcedLength : size - from) + "\r\n";
-    if (partial)
+    if (partial && !response.contentRange.empty())
+        header += "Content-Range: " + response.contentRange + "\r\n";
+    else if (partial)
         header += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(size - 1) + "/" +
                   std::to_string(size) + "\r\n";
     if (!response.etag.empty())

@@ -40,6 +40,8 @@ struct HttpResponse {
     bool rangeRequests = false;
     // A 206 that starts this many bytes before the byte asked for (a cache that rounds ranges).
     size_t rangeStartsEarly = 0;
+    // Sent instead of the true Content-Range of a 206, when not empty (a proxy that mislabels it).
+    std::string contentRange = {};
     // The request of this index (0 for the first) is never answered, as with silent.
     size_t unansweredRequest = std::string::npos;
     // From the second answer on, the package changed: this body, under the ETag laterEtag.

@@ -364,7 +364,13 @@ TEST_F(DownloadTest, BodyBrokenAtHalfIsAskedForAgainAndArrivesAsOnePackageOrNone
         std::string lastModified = {};
         size_t startsEarly = 0;
         size_t unanswered = std::string::npos;
+        size_t cutAnswers = 1;
+        std::string contentRange = {};
     };
+    constexpr size_t None = std::string::npos;
+    const std::string from = "bytes " + std::to_string(half) + "-";
+    const std::string endsShort = from + std::to_string(package.size() - 2) + "/" + std::to_string(package.size());
+    const std::string otherTotal = from + std::to_string(package.size()) + "/" + std::to_string(package.size() + 1);
     const Row rows[] = {
         {"the server sends the rest", true, "", 200000, {"", rest}},
         {"the server ignores the range", false, "", 200000, {"", rest}},
@@ -374,12 +380,17 @@ TEST_F(DownloadTest, BodyBrokenAtHalfIsAskedForAgainAndArrivesAsOnePackageOrNone
         {"the validator is the date", true, "", 200000, {"", rest}, "Wed, 09 Dec 2026 10:00:00 GMT"},
         {"the first resume gets no answer", true, "", 200000, {"", rest, rest}, "", 0, 1},
         {"the rest starts before the byte asked", true, "", 0, {"", rest}, "", 100},
+        {"the rest ends before the package", true, "", 0, {"", rest}, "", 0, None, 1, endsShort},
+        {"the rest is of another total", true, "", 0, {"", rest}, "", 0, None, 1, otherTotal},
+        // The new package's validator is the one the next resume names.
+        {"changed, and broke again", true, ProductPackage(150000), 150000, {"", rest, rest}, "", 0, None, 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         harness::HttpResponse broken{200, package};
         broken.cutAfter = half;
-        broken.cutAnswers = 1;
+        broken.cutAnswers = row.cutAnswers;
+        broken.contentRange = row.contentRange;
         broken.resetAtCut = true;
         broken.etag = row.lastModified.empty() ? "\"v1\"" : "";
         broken.lastModified = row.lastModified;

@@ -131,7 +131,7 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(folder_.empty()) << "LUDRA_TLS_DIR is not set: run through ctest (tls_servers fixture)";
-        ASSERT_EQ(6u, ports_.size()) << "the TLS servers' ports were not found in " << folder_;
+        ASSERT_EQ(7u, ports_.size()) << "the TLS servers' ports were not found in " << folder_;
     }
 
     std::string Url(const char* server, const char* scheme = "https") const {
@@ -173,13 +173,13 @@ TEST_F(HttpsDownload, CertificatesThatCannotBeTrustedFailTheDownload) {
 }
 
 // The plain server serves the same package (a download from it succeeds), so only the change of
-// scheme on the way fails the download.
+// scheme on the way fails the download: on the first request, or on the resume after a break.
 TEST_F(HttpsDownload, RedirectFromHttpsToHttpFailsTheDownload) {
-    {
+    for (const char* server : {"downgrade", "downgrade-resume"}) {
         BoxAnswerer boxes;
-        EXPECT_EQ(DownloadFailed, DownloadFrom(Url("downgrade")));
-        EXPECT_EQ(Texts{FailureText}, boxes.Texts());
-        EXPECT_FALSE(PathExists(In("SETUP.INF")));
+        EXPECT_EQ(DownloadFailed, DownloadFrom(Url(server))) << server;
+        EXPECT_EQ(Texts{FailureText}, boxes.Texts()) << server;
+        EXPECT_FALSE(PathExists(In("SETUP.INF"))) << server;
     }
     BoxAnswerer boxes;
     EXPECT_EQ(DownloadSucceeded, DownloadFrom(Url("plain", "http")));
