@@ -25,7 +25,7 @@ public:
     using Options = ZipEntryOptions;
 
     ZipBuilder& Add(const std::string& name, const std::string& content, Method method = Deflated,
-                    Options options = Options()) {
+                    const Options& options = Options()) {
         Item item;
         item.name = name;
         item.size = options.declaredSize >= 0 ? static_cast<uint32_t>(options.declaredSize)
