@@ -7,5 +7,6 @@ constexpr size_t DdeCommandBlockSize = 1024;
 constexpr size_t GroupCommandSize = 512;
 
 // CreateGroup, the three AddItem commands for folder and ShowGroup, concatenated into output
-// (outputSize bytes). Returns the length of the text, or -1 with output empty when it would not fit.
+// (outputSize bytes). A folder with a comma, a parenthesis or a quote is quoted in each AddItem.
+// Returns the length of the text, or -1 with output empty when it would not fit.
 int BuildGroupCommands(const char* folder, char* output, size_t outputSize);

@@ -86,6 +86,8 @@ BOOL CheckConnection(const char* url, TransferState* shared) {
 
 // How the server answered a resumed request: 206 from exactly where the body stopped and of the
 // same total continues it, 200 sends the whole of it again; anything else is not this package.
+// A cache that honours the Range but not the If-Range answers 206 with the rest of whatever it
+// holds: only the first answer's validator, in the same header, says the rest is of this package.
 ResumeAnswer TakeResumeAnswer(TransferState& state, HINTERNET request, bool ranged, uint64_t from, ResumedBody* body) {
     if ((state.flags & INTERNET_FLAG_SECURE) && !StillSecure(request))
         return ResumeAnswer::Refused;
@@ -93,12 +95,15 @@ ResumeAnswer TakeResumeAnswer(TransferState& state, HINTERNET request, bool rang
     uint64_t length = 0;
     const bool lengthAnnounced = QueryLength(request, &length);
     ContentRange range;
-    const bool continues = ranged && status == HttpStatusPartial &&
-                           ParseContentRange(HeaderText(request, HTTP_QUERY_CONTENT_RANGE).c_str(), &range);
+    const bool partial = ranged && status == HttpStatusPartial;
+    const bool continues = partial && ParseContentRange(HeaderText(request, HTTP_QUERY_CONTENT_RANGE).c_str(), &range);
+    const bool samePackage = partial && HeaderText(request, state.validatorHeader) == state.validator;
     if (status == HttpStatusOk)
         KeepValidator(state, request);
     CriticalSectionLock lock(state.lock);
     state.report.httpStatus = status;
+    if (partial && !samePackage)
+        return ResumeAnswer::Changed;
     if (continues && range.first == from && range.total == state.announcedLength && range.last == range.total - 1)
         return ResumeAnswer::Continues;
     if (status != HttpStatusOk)
@@ -216,32 +221,49 @@ void RecordFailure(TransferState& state, DWORD error) {
     state.report.error = error;
 }
 
-// The first answer's validator, which a resumed request names in its If-Range.
+// The answer's validator, which a resumed request names in its If-Range. A weak ETag never
+// matches there, so the date stands in for it.
 void KeepValidator(TransferState& state, HINTERNET request) {
+    state.validatorHeader = HTTP_QUERY_ETAG;
     state.validator = HeaderText(request, HTTP_QUERY_ETAG);
-    if (state.validator.empty())
-        state.validator = HeaderText(request, HTTP_QUERY_LAST_MODIFIED);
+    if (!state.validator.empty() && !IsWeakEntityTag(state.validator.c_str()))
+        return;
+    state.validatorHeader = HTTP_QUERY_LAST_MODIFIED;
+    state.validator = HeaderText(request, HTTP_QUERY_LAST_MODIFIED);
 }
 
-// The whole body is asked for when the first answer named no validator: without one nothing
-// says that the rest is of the same package.
-ResumeAnswer Resume(TransferState& state, ResumedBody* body) {
-    uint64_t from = 0;
+// The request in hand is closed, outside the lock: its answer is not taken.
+void DropRequest(TransferState& state) {
     InternetHandle old;
     {
         CriticalSectionLock lock(state.lock);
-        from = state.report.received;
         old = std::move(state.handles.request);
     }
-    old.reset();
+}
+
+// The whole body is asked for when the first answer named no validator: without one nothing
+// says that the rest is of the same package. Nor is it asked for in part a second time when a
+// rest came from another package.
+ResumeAnswer Resume(TransferState& state, ResumedBody* body) {
+    uint64_t from = 0;
+    {
+        CriticalSectionLock lock(state.lock);
+        from = state.report.received;
+    }
     char headers[HeaderTextSize];
-    const bool ranged = FormatRangeHeaders(headers, sizeof headers, from, state.validator.c_str());
-    if (!OpenGet(&state, state.handles, state.object, state.flags, state.noDataLimitMs))
-        return ResumeAnswer::Refused;
-    if (!SendRequest(state.handles.request.get(), &state, ranged ? headers : nullptr))
-        return ResumeAnswer::Retry;
-    body->request = state.handles.request.get();
-    return TakeResumeAnswer(state, body->request, ranged, from, body);
+    bool ranged = FormatRangeHeaders(headers, sizeof headers, from, state.validator.c_str());
+    for (;;) {
+        DropRequest(state);
+        if (!OpenGet(&state, state.handles, state.object, state.flags, state.noDataLimitMs))
+            return ResumeAnswer::Refused;
+        if (!SendRequest(state.handles.request.get(), &state, ranged ? headers : nullptr))
+            return ResumeAnswer::Retry;
+        body->request = state.handles.request.get();
+        const ResumeAnswer answer = TakeResumeAnswer(state, body->request, ranged, from, body);
+        if (answer != ResumeAnswer::Changed)
+            return answer;
+        ranged = false;
+    }
 }
 
 bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared) {

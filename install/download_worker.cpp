@@ -12,9 +12,6 @@
 #include "progress/wait.h"
 
 namespace {
-constexpr DWORD FastLinkBytes = 2 * TransferBlockSize;
-constexpr DWORD RunBytes = ReadBatchBlocks * TransferBlockSize;
-
 void ReleaseState(TransferState* state) {
     if (state && InterlockedDecrement(&state->references) == 0)
         delete state;
@@ -93,23 +90,38 @@ bool QueryAvailable(TransferState& state, HINTERNET request, DWORD* available) {
 }
 
 // One read of what has arrived (at most room bytes) into the tail block and those after it.
-// A synchronous read returns only when its buffer is full, so on a slow link it asks for no more
-// than is there: the no-data clock then restarts with every piece that arrives, however slow.
+// A plain synchronous read returns only when its buffer is full: asked for more than is there, it
+// would hold the bytes of a link that slows to a trickle until the rest came, unseen by the
+// no-data clock. So the read never waits: it takes what has arrived by the time it runs, which on
+// a fast link is more than WinINet's own buffer (8 KB under Wine) that the query reports.
 bool ReadArrived(TransferState& state, HINTERNET request, unsigned char* into, DWORD room, DWORD* count) {
+    *count = 0;
+    // The body ends where its length says, whatever more the connection carries: a 206 may run on
+    // past its range.
+    if (state.lengthAnnounced) {
+        if (state.report.received >= state.announcedLength)
+            return true;
+        const uint64_t left = state.announcedLength - state.report.received;
+        if (left < room)
+            room = static_cast<DWORD>(left);
+    }
     DWORD available = 0;
     if (!QueryAvailable(state, request, &available))
         return false;
-    // A link that outpaces the reads keeps WinINet's buffer full: the read then takes the rest of
-    // the run, which arrives at once, instead of one buffer (8 KB under Wine) per pair of calls.
-    // Such a read ends where a run of the body ends, as the runs of the ring did before the
-    // partial blocks: a link that stalls at the end of a run leaves no arrived byte in it.
-    if (available >= FastLinkBytes) {
-        const DWORD toRunEnd = RunBytes - static_cast<DWORD>(state.report.received % RunBytes);
-        available = toRunEnd < room ? toRunEnd : room;
-    }
-    *count = 0;
     if (available == 0)
         return true;
+    INTERNET_BUFFERSA buffers = {};
+    buffers.dwStructSize = sizeof buffers;
+    buffers.lpvBuffer = into;
+    buffers.dwBufferLength = room;
+    const bool read = CallOnRequest(
+        &state, request, [&](HINTERNET calling) { return InternetReadFileExA(calling, &buffers, IRF_NO_WAIT, 0); });
+    if (!read)
+        return false;
+    *count = buffers.dwBufferLength <= room ? buffers.dwBufferLength : 0;
+    if (*count > 0)
+        return true;
+    // Nothing taken although the query saw bytes: they are read as they are, which cannot wait.
     const DWORD wanted = available < room ? available : room;
     return CallOnRequest(&state, request,
                          [&](HINTERNET calling) { return InternetReadFile(calling, into, wanted, count); });
@@ -176,6 +188,7 @@ bool PauseBeforeResume(TransferState& state) {
     WaitForSingleObject(state.stopped.get(), pauseMs);
     CriticalSectionLock lock(state.lock);
     state.pausing = false;
+    state.requesting = true;
     ++state.report.resumes;
     state.lastDataTick = GetTickCount64();
     return !state.stopping;
@@ -207,6 +220,9 @@ void ReceiveBody(TransferState& state, HINTERNET request) {
                 break;
         }
         CriticalSectionLock lock(state.lock);
+        // The answer came: from here on the body's reads are timed.
+        state.requesting = false;
+        state.lastDataTick = GetTickCount64();
         if (answer == ResumeAnswer::Restarts)
             RestartBody(state, resumed.lengthAnnounced, resumed.length);
         else if (answer != ResumeAnswer::Continues) {
@@ -254,8 +270,16 @@ void SignalStop(TransferState& state) {
     SetEvent(state.stopped.get());
 }
 
+// The GUI thread's own clock is a backstop for a worker's call that outlives its bound; it never
+// ends what the bounds still allow. A read waits at most the limit; a request connects within the
+// limit and then waits at most the limit for its answer. Half a limit more covers the calls made
+// between them.
 DWORD BackstopMs(DWORD noDataLimitMs) {
     return noDataLimitMs + noDataLimitMs / 2;
+}
+
+DWORD RequestBackstopMs(DWORD noDataLimitMs) {
+    return 2 * noDataLimitMs + noDataLimitMs / 2;
 }
 
 DWORD MillisecondsLeft(ULONGLONG since, DWORD limitMs) {
@@ -282,7 +306,9 @@ TransferWait LookForBlock(TransferState& state, const unsigned char** data, DWOR
         return TransferWait::Failed;
     // The worker's calls give up at the limit and it may then resume: the GUI thread's own clock
     // is a backstop for a call that does not.
-    *left = state.pausing ? BatchWaitMs : MillisecondsLeft(state.lastDataTick, BackstopMs(state.noDataLimitMs));
+    const DWORD backstopMs =
+        state.requesting ? RequestBackstopMs(state.noDataLimitMs) : BackstopMs(state.noDataLimitMs);
+    *left = state.pausing ? BatchWaitMs : MillisecondsLeft(state.lastDataTick, backstopMs);
     state.guiWaiting = *left > 0;
     return TransferWait::TimedOut;
 }
@@ -340,7 +366,7 @@ TransferWait WaitForRequest(PackageTransfer& transfer) {
                 return TransferWait::Failed;
             state.guiWaiting = true;
         }
-        const DWORD left = MillisecondsLeft(start, state.noDataLimitMs);
+        const DWORD left = MillisecondsLeft(start, RequestBackstopMs(state.noDataLimitMs));
         if (left == 0)
             return TransferWait::TimedOut;
         const TransferWait outcome = WaitOutcomeToTransfer(WaitPumping(state.dataReady.get(), left));

@@ -74,7 +74,8 @@ struct PackageTransfer {
 // Starts the worker: it opens url (or reads givenRequest, which it never closes, when url is
 // null). False when the worker could not be had; nothing runs then.
 bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRequest, DWORD noDataLimitMs);
-// Waits, pumping, until the request is open (Ready), failed, or no answer came within the limit.
+// Waits, pumping, until the request is open (Ready), failed, or no answer came within the bounds of
+// its calls (the connection and the answer, each within the limit) and half a limit more.
 TransferWait WaitForRequest(PackageTransfer& transfer);
 // Waits, pumping, for the next block; on Ready, data and count describe it until ReleaseBlock.
 // Blocks are 4,096 bytes, the last one of the body shorter. While the worker pauses before a

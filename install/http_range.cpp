@@ -7,6 +7,7 @@
 
 namespace {
 constexpr char RangeUnit[] = "bytes ";
+constexpr char WeakTagPrefix[] = "W/";
 
 // Reads decimal digits into value; false for none or a value past 64 bits.
 bool ReadNumber(const char*& text, uint64_t* value) {
@@ -45,11 +46,15 @@ bool ParseContentRange(const char* text, ContentRange* range) {
     return true;
 }
 
+bool IsWeakEntityTag(const char* tag) {
+    return tag && std::strncmp(tag, WeakTagPrefix, sizeof WeakTagPrefix - 1) == 0;
+}
+
 bool FormatRangeHeaders(char* output, size_t outputSize, uint64_t from, const char* validator) {
     if (outputSize == 0)
         return false;
     output[0] = '\0';
-    if (!validator || !*validator)
+    if (!validator || !*validator || IsWeakEntityTag(validator))
         return false;
     for (const char* c = validator; *c; ++c) {
         if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F)

@@ -19,5 +19,7 @@ bool ParseContentRange(const char* text, ContentRange* range);
 // The headers that ask for the rest of a body from byte `from` on, as long as it is still the
 // body the validator (an ETag or a Last-Modified date) names: "Range: bytes=FROM-\r\nIf-Range:
 // VALIDATOR\r\n". False with output empty when they would not fit, or when the validator is
-// empty or holds a control character (a header must not be able to add another).
+// empty, a weak ETag ("W/..." never matches, so the server would send the whole body every time)
+// or holds a control character (a header must not be able to add another).
+bool IsWeakEntityTag(const char* tag);
 bool FormatRangeHeaders(char* output, size_t outputSize, uint64_t from, const char* validator);

@@ -31,10 +31,12 @@ struct TransferState {
     GlobalMemory memory;     // fixed, so its pointer stays valid without a lock count
     unsigned char* blocks = nullptr;
     // The worker's own: the request's object and flags, asked again on a resume, and the first
-    // answer's validator (its ETag, else its Last-Modified).
+    // answer's validator: its strong ETag, else its Last-Modified (empty: none, or a weak ETag
+    // alone), and which of the two it is.
     std::string object;
     DWORD flags = 0;
     std::string validator;
+    DWORD validatorHeader = HTTP_QUERY_ETAG;
 
     CRITICAL_SECTION lock = {};
     // Everything below is guarded by the lock.
@@ -52,7 +54,8 @@ struct TransferState {
     DWORD tailFill = 0; // bytes already in the tail block
     bool guiWaiting = false;
     bool workerWaiting = false;
-    bool pausing = false; // before a resume: no data is expected
+    bool pausing = false;    // before a resume: no data is expected
+    bool requesting = false; // a resume's request is being made: its answer, not data, is awaited
     // The server sent the whole body again from the block at restartAt on.
     bool restartPending = false;
     unsigned restartAt = 0;
@@ -92,20 +95,22 @@ template <typename Call> bool CallOnRequest(TransferState* shared, HINTERNET req
 // announced past what a DWORD holds.
 DWORD StatusOf(HINTERNET request);
 bool QueryLength(HINTERNET request, uint64_t* length);
-// The first answer's validator (its ETag, else its Last-Modified), which a resume names.
+// The answer's validator (its strong ETag, else its Last-Modified), which a resume names.
 void KeepValidator(TransferState& state, HINTERNET request);
 // Keeps the first answer's status, announced length and validator in the state (when there is
 // one); true when the status is 200.
 bool TakeFirstAnswer(HINTERNET request, TransferState* shared);
 
 // How the server answered a request for the rest of a body: it continues the body, sends the
-// whole of it again, gave no answer (another try may do better), or sent something else.
-enum class ResumeAnswer { Continues, Restarts, Retry, Refused };
+// whole of it again, gave no answer (another try may do better), or sent something else. Changed
+// is a rest that names another validator, or none: not this package, which is asked for whole.
+enum class ResumeAnswer { Continues, Restarts, Retry, Refused, Changed };
 struct ResumedBody {
     HINTERNET request = nullptr;
     bool lengthAnnounced = false;
     uint64_t length = 0;
 };
 // Asks again for the rest of the body, from the bytes in hand on, on the same connection handle
-// with the same request line, agent and flags; the new request takes the old one's place.
+// with the same request line, agent and flags; the new request takes the old one's place. A rest
+// of another package is not taken: the whole package is asked for once more instead.
 ResumeAnswer Resume(TransferState& state, ResumedBody* body);

@@ -17,6 +17,30 @@ TEST(BuildGroupCommands, ExactTextForTheDefaultFolder) {
     EXPECT_EQ(expected, text);
 }
 
+// A folder the command syntax would read as more parameters, or as the end of the command.
+TEST(BuildGroupCommands, FolderWithACommaOrParenthesisIsQuoted) {
+    const struct {
+        const char* folder;
+        const char* firstItem;
+    } rows[] = {
+        {"C:\\LUDRA,47", "[AddItem(\"C:\\LUDRA,47\\ludra.exe\",Ludra 4)]"},
+        {"C:\\LUDRA (4.7)", "[AddItem(\"C:\\LUDRA (4.7)\\ludra.exe\",Ludra 4)]"},
+        {"C:\\LU\"DRA", "[AddItem(\"C:\\LU\"\"DRA\\ludra.exe\",Ludra 4)]"},
+        {"C:\\Programmi\\Ludra 4.7", "[AddItem(C:\\Programmi\\Ludra 4.7\\ludra.exe,Ludra 4)]"},
+    };
+    for (const auto& row : rows) {
+        char text[DdeCommandBlockSize];
+        ASSERT_GT(BuildGroupCommands(row.folder, text, sizeof text), 0) << row.folder;
+        const std::string commands = text;
+        EXPECT_NE(std::string::npos, commands.find(row.firstItem)) << commands;
+        EXPECT_NE(std::string::npos, commands.find(",Manuale Ludra)][ShowGroup(")) << commands;
+    }
+    // The longest folder, quoted, still fits the block.
+    char text[DdeCommandBlockSize];
+    const std::string longest = "C:\\," + std::string(147, 'F');
+    EXPECT_EQ(151 + 3 * (151 + 2), BuildGroupCommands(longest.c_str(), text, sizeof text));
+}
+
 TEST(BuildGroupCommands, LongestFolderFitsTheBlock) {
     char text[DdeCommandBlockSize];
     const std::string folder(151, 'F');

@@ -52,8 +52,9 @@ TEST(HttpRange, ContentRangeIsReadExactlyOrRefused) {
     EXPECT_FALSE(ParseContentRange(nullptr, nullptr));
 }
 
-// A validator that could end the header line or start another is never sent, and headers that do
-// not fit are not sent cut: either way the output is left empty, and nothing past it is written.
+// A validator that could end the header line or start another, or that can never match, is never
+// sent, and headers that do not fit are not sent cut: either way the output is left empty, and
+// nothing past it is written.
 TEST(HttpRange, RangeHeadersAreWrittenWholeOrNotAtAll) {
     const std::string etag = "Range: bytes=4096-\r\nIf-Range: \"5f3a-1b\"\r\n";
     struct Row {
@@ -69,7 +70,10 @@ TEST(HttpRange, RangeHeadersAreWrittenWholeOrNotAtAll) {
         {"no room at all", 0, 4096, "\"5f3a-1b\"", nullptr},
         {"a date, with its blanks", 80, 0, "Wed, 21 Oct 2015 07:28:00 GMT",
          "Range: bytes=0-\r\nIf-Range: Wed, 21 Oct 2015 07:28:00 GMT\r\n"},
-        {"a byte past ASCII", 80, 1, "W/\"caff\xe8\"", "Range: bytes=1-\r\nIf-Range: W/\"caff\xe8\"\r\n"},
+        {"a byte past ASCII", 80, 1, "\"caff\xe8\"", "Range: bytes=1-\r\nIf-Range: \"caff\xe8\"\r\n"},
+        // A weak tag never matches: the server would send the whole body every time.
+        {"a weak ETag", 80, 1, "W/\"caff\"", nullptr},
+        {"a strong one that holds W/", 80, 1, "\"W/caff\"", "Range: bytes=1-\r\nIf-Range: \"W/caff\"\r\n"},
         {"the largest offset", 80, UINT64_MAX, "\"e\"", "Range: bytes=18446744073709551615-\r\nIf-Range: \"e\"\r\n"},
         {"a line feed", 80, 0, "\"e\"\nX: y", nullptr},
         {"a carriage return", 80, 0, "\"e\"\r", nullptr},

@@ -158,6 +158,8 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         response.body = response.laterBody;
         response.etag = response.laterEtag;
     }
+    const DWORD pauseMs = answer > 0 ? response.laterPauseMs : 0;
+    Sleep(pauseMs);
     if (response.endless) {
         SendEndless(clientHandle, response.body);
         return;
@@ -170,7 +172,8 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
     size_t from = 0;
     const bool partial =
         response.rangeRequests && range.rfind("bytes=", 0) == 0 &&
-        (ifRange.empty() || ifRange == response.etag || ifRange == response.lastModified) &&
+        (ifRange.empty() || response.ignoreIfRange || ifRange == response.lastModified ||
+         (ifRange == response.etag && ifRange.rfind("W/", 0) != 0)) &&
         (from = static_cast<size_t>(std::strtoull(range.c_str() + 6, nullptr, 10))) < response.body.size();
     if (!partial)
         from = 0;
@@ -179,8 +182,11 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
     const size_t size = response.body.size();
     std::string header = "HTTP/1.0 " + std::to_string(partial ? 206 : response.status) + " " +
                          ReasonPhrase(partial ? 206 : response.status) + "\r\nContent-Type: application/zip\r\n";
-    header +=
-        "Content-Length: " + std::to_string(response.announcedLength ? response.announcedLength : size - from) + "\r\n";
+    if (partial)
+        response.body.append(response.rangeRunsOn, 'X');
+    header += "Content-Length: " +
+              std::to_string(response.announcedLength ? response.announcedLength : response.body.size() - from) +
+              "\r\n";
     if (partial && !response.contentRange.empty())
         header += "Content-Range: " + response.contentRange + "\r\n";
     else if (partial)
@@ -193,8 +199,9 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
     header += "Connection: close\r\n\r\n";
     if (!SendAll(client, header.data(), header.size()))
         return;
+    Sleep(pauseMs);
     const bool scripted = answer < response.cutAnswers;
-    size_t total = size - from;
+    size_t total = response.body.size() - from;
     const bool cut = scripted && response.cutAfter < total;
     if (cut)
         total = response.cutAfter;
@@ -202,8 +209,9 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
     if (stall)
         total = response.stallAfter;
     const size_t chunk = response.chunkSize ? response.chunkSize : (total ? total : 1);
-    for (size_t sent = 0; sent < total && !stopping_; sent += chunk) {
-        const size_t piece = total - sent < chunk ? total - sent : chunk;
+    for (size_t sent = 0, piece = 0; sent < total && !stopping_; sent += piece) {
+        piece = sent == 0 && response.chunkedFrom ? response.chunkedFrom : chunk;
+        piece = total - sent < piece ? total - sent : piece;
         if (!SendAll(client, response.body.data() + from + sent, piece))
             return;
         if (response.chunkPauseMs)

@@ -20,9 +20,11 @@ struct HttpResponse {
     std::string body;
     // Close the connection after this many body bytes although Content-Length promised all.
     size_t cutAfter = std::string::npos;
-    // Body sent in pieces of this size with a pause after each (0: all at once).
+    // Body sent in pieces of this size with a pause after each (0: all at once); its first
+    // chunkedFrom bytes at once before the pieces.
     size_t chunkSize = 0;
     DWORD chunkPauseMs = 0;
+    size_t chunkedFrom = 0;
     // After this many body bytes nothing more is sent, and the connection is kept open until the
     // client closes it (a dead route, a stuck proxy).
     size_t stallAfter = std::string::npos;
@@ -35,9 +37,13 @@ struct HttpResponse {
     // Sent as the ETag, and as the Last-Modified date, when not empty.
     std::string etag = {};
     std::string lastModified = {};
-    // A Range request (with an If-Range that names the current ETag, or none) gets 206 and the
-    // rest of the body from where it asks.
+    // A Range request (with an If-Range that names the current strong ETag or date, or none) gets
+    // 206 and the rest of the body from where it asks; with ignoreIfRange, whatever its If-Range
+    // (a cache that honours the one and not the other).
     bool rangeRequests = false;
+    bool ignoreIfRange = false;
+    // A 206 carries this many bytes more than its range (and its Content-Length counts them).
+    size_t rangeRunsOn = 0;
     // A 206 that starts this many bytes before the byte asked for (a cache that rounds ranges).
     size_t rangeStartsEarly = 0;
     // Sent instead of the true Content-Range of a 206, when not empty (a proxy that mislabels it).
@@ -47,6 +53,8 @@ struct HttpResponse {
     // From the second answer on, the package changed: this body, under the ETag laterEtag.
     std::string laterBody = {};
     std::string laterEtag = {};
+    // From the second answer on, a pause this long before the header, and again before the body.
+    DWORD laterPauseMs = 0;
     // Announced instead of the body's size (0: the body's size).
     uint64_t announcedLength = 0;
     // No Content-Length, and the body sent again and again until the client closes.
