@@ -90,10 +90,11 @@ bool QueryAvailable(TransferState& state, HINTERNET request, DWORD* available) {
 }
 
 // One read of what has arrived (at most room bytes) into the tail block and those after it.
-// A plain synchronous read returns only when its buffer is full: asked for more than is there, it
-// would hold the bytes of a link that slows to a trickle until the rest came, unseen by the
-// no-data clock. So the read never waits: it takes what has arrived by the time it runs, which on
-// a fast link is more than WinINet's own buffer (8 KB under Wine) that the query reports.
+// A synchronous read returns only when its buffer is full: asked for more than is there, it would
+// hold the bytes of a link that slows to a trickle until the rest came, unseen by the no-data
+// clock. So it asks for no more than the query says is there, and the clock restarts with every
+// piece that arrives, however slow. (A read told not to wait is no way out: measured under Wine,
+// once WinINet's own 8 KB buffer is empty it waits for its whole buffer as a plain read does.)
 bool ReadArrived(TransferState& state, HINTERNET request, unsigned char* into, DWORD room, DWORD* count) {
     *count = 0;
     // The body ends where its length says, whatever more the connection carries: a 206 may run on
@@ -110,18 +111,6 @@ bool ReadArrived(TransferState& state, HINTERNET request, unsigned char* into, D
         return false;
     if (available == 0)
         return true;
-    INTERNET_BUFFERSA buffers = {};
-    buffers.dwStructSize = sizeof buffers;
-    buffers.lpvBuffer = into;
-    buffers.dwBufferLength = room;
-    const bool read = CallOnRequest(
-        &state, request, [&](HINTERNET calling) { return InternetReadFileExA(calling, &buffers, IRF_NO_WAIT, 0); });
-    if (!read)
-        return false;
-    *count = buffers.dwBufferLength <= room ? buffers.dwBufferLength : 0;
-    if (*count > 0)
-        return true;
-    // Nothing taken although the query saw bytes: they are read as they are, which cannot wait.
     const DWORD wanted = available < room ? available : room;
     return CallOnRequest(&state, request,
                          [&](HINTERNET calling) { return InternetReadFile(calling, into, wanted, count); });
