@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cwchar>
 
 #include "app/folder_rules.h"
 #include "base/globals.h"
@@ -23,7 +24,7 @@
 namespace {
 constexpr const char* HiresSection = "[CONFIG_INI_HIRES]";
 constexpr const char* LowresSection = "[CONFIG_INI_LOWRES]";
-constexpr const char* ShortcutFileName = "\\LUDRA4.LNK";
+constexpr const wchar_t* ShortcutFileName = L"\\LUDRA4.LNK";
 constexpr const char* ShortcutDescription = "Ludra4";
 constexpr size_t ProgramPathSize = 512;
 
@@ -96,16 +97,38 @@ bool ConfigureIni(StepFailure& failure) {
     return configured || Fails(failure, "configuration", error, IDS_INSTALL_INCOMPLETE);
 }
 
-// The shortcut is skipped when the Desktop folder is unknown or the path would not fit.
-void PlaceDesktopShortcut() {
-    char shortcutPath[ShortcutPathSize] = {};
-    if (ReadDesktopFolder(shortcutPath) != 0 || shortcutPath[0] == '\0')
-        return;
-    if (!AppendBounded(shortcutPath, ShortcutFileName))
-        return;
+bool AppendWide(wchar_t* text, size_t textSize, const wchar_t* tail) {
+    const size_t length = std::wcslen(text);
+    const size_t tailLength = std::wcslen(tail);
+    if (length + tailLength >= textSize)
+        return false;
+    std::wmemcpy(text + length, tail, tailLength + 1);
+    return true;
+}
+
+DWORD ShortcutError(HRESULT result) {
+    return HRESULT_FACILITY(result) == FACILITY_WIN32 ? static_cast<DWORD>(HRESULT_CODE(result))
+                                                      : static_cast<DWORD>(result);
+}
+
+// ERROR_SUCCESS, or why the Desktop has no shortcut: no Desktop folder, a path too long, a failed save.
+DWORD WriteDesktopShortcut() {
+    wchar_t shortcutPath[ShortcutPathSize] = {};
+    if (ReadDesktopFolder(shortcutPath) != 0)
+        return GetLastError();
+    if (!AppendWide(shortcutPath, ShortcutPathSize, ShortcutFileName))
+        return ERROR_FILENAME_EXCED_RANGE;
     char programPath[ProgramPathSize] = {};
     snprintf(programPath, sizeof programPath, "%s\\%s", InstallDir.data(), "LUDRA.EXE");
-    CreateDesktopShortcut(programPath, shortcutPath, ShortcutDescription, InstallDir.data());
+    const HRESULT result = CreateDesktopShortcut(programPath, shortcutPath, ShortcutDescription, InstallDir.data());
+    return SUCCEEDED(result) ? ERROR_SUCCESS : ShortcutError(result);
+}
+
+// The installation is complete without its shortcut: a missing one leaves only its trail.
+void PlaceDesktopShortcut() {
+    const DWORD error = WriteDesktopShortcut();
+    if (error != ERROR_SUCCESS)
+        LeaveFailureTrail({"shortcut", error, 0, 0, 0});
 }
 
 void Complete() {

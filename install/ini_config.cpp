@@ -39,11 +39,13 @@ bool ReportEntry(const char* section, const char* key) {
 }
 } // namespace
 
-void ApplyIniEntry(const char* iniPath, const char* section, const char* key, const char* value) {
+bool ApplyIniEntry(const char* iniPath, const char* section, const char* key, const char* value) {
     char existing[ExistingValueSize] = {};
     GetPrivateProfileStringA(section, key, "", existing, ExistingValueLimit, iniPath);
-    if (IsBlankText(existing) && !IsBlankText(value))
-        WritePrivateProfileStringA(section, key, value, iniPath);
+    // A value already set needs no write, so a LUDRA.INI that cannot be written is no failure then.
+    if (!IsBlankText(existing) || IsBlankText(value))
+        return true;
+    return WritePrivateProfileStringA(section, key, value, iniPath) != 0;
 }
 
 int ConfigureIniFromInf(const char* infPath, const char* header, const char* folder) {
@@ -74,7 +76,8 @@ int ConfigureIniFromInf(const char* infPath, const char* header, const char* fol
             SetLastError(ERROR_CANCELLED);
             return 0;
         }
-        ApplyIniEntry(iniPath, section, key, value);
+        if (!ApplyIniEntry(iniPath, section, key, value))
+            return 0;
     }
     return 1;
 }

@@ -3,9 +3,13 @@
 
 #include <windows.h>
 
+// Wide characters, for the Desktop folder and the shortcut's path in it.
 constexpr size_t ShortcutPathSize = 260;
 
-// 0 when the Shell Folders key could be read (buffer of ShortcutPathSize bytes), -1 if not.
-int ReadDesktopFolder(char* buffer);
-HRESULT CreateDesktopShortcut(const char* target, const char* shortcutPath, const char* description,
+// The user's Desktop into buffer (ShortcutPathSize wide characters): the legacy "Shell Folders"
+// value when it names a folder that is there, else the folder the shell knows as the Desktop.
+// 0, or -1 with the buffer untouched and the last error saying why.
+int ReadDesktopFolder(wchar_t* buffer);
+// target, description and workingFolder are ANSI texts; the shortcut is saved at shortcutPath.
+HRESULT CreateDesktopShortcut(const char* target, const wchar_t* shortcutPath, const char* description,
                               const char* workingFolder);

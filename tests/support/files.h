@@ -65,21 +65,41 @@ inline std::vector<std::string> ListFolder(const std::string& folder) {
     return names;
 }
 
-// Removes a file, or a folder with everything in it (read-only files too); true if it is gone.
-inline bool RemoveTree(const std::string& path) {
-    if (IsFolderPath(path)) {
-        for (const std::string& name : ListFolder(path))
-            RemoveTree(path + "\\" + name);
-        RemoveDirectoryA(path.c_str());
-    } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-    }
-    return !PathExists(path);
-}
-
 inline std::wstring Widen(const std::string& text) {
     wchar_t wide[MAX_PATH * 2] = {};
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH * 2);
     return wide;
+}
+
+inline std::string Narrow(const std::wstring& text) {
+    char narrow[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+// Removes a file, or a folder with everything in it (read-only files too, and names the ANSI code
+// page cannot spell); true if it is gone.
+inline bool RemoveTree(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+            if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..")
+                names.emplace_back(found.cFileName);
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        for (const std::wstring& name : names)
+            RemoveTree(path + L"\\" + name);
+        RemoveDirectoryW(path.c_str());
+    } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool RemoveTree(const std::string& path) {
+    return RemoveTree(Widen(path));
 }

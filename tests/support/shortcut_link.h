@@ -16,7 +16,7 @@ struct LinkFields {
     std::string path, workingFolder, description;
 };
 
-inline LinkFields ReadLink(const std::string& file) {
+inline LinkFields ReadLink(const std::wstring& file) {
     LinkFields fields = {E_FAIL, "", "", ""};
     ComRef<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.outVoid())))
@@ -24,7 +24,7 @@ inline LinkFields ReadLink(const std::string& file) {
     ComRef<IPersistFile> persist;
     if (FAILED(link->QueryInterface(IID_IPersistFile, persist.outVoid())))
         return fields;
-    fields.loaded = persist->Load(Widen(file).c_str(), STGM_READ);
+    fields.loaded = persist->Load(file.c_str(), STGM_READ);
     char text[MAX_PATH] = {};
     link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
     fields.path = text;
@@ -33,4 +33,8 @@ inline LinkFields ReadLink(const std::string& file) {
     link->GetDescription(text, sizeof text);
     fields.description = text;
     return fields;
+}
+
+inline LinkFields ReadLink(const std::string& file) {
+    return ReadLink(Widen(file));
 }

@@ -20,6 +20,7 @@
 #include "package_url.h"
 #include "resources/resource_ids.h"
 #include "support/debug_output.h"
+#include "support/desktop_registry.h"
 #include "support/e2e_steps.h"
 #include "support/program_texts.h"
 #include "support/shortcut_link.h"
@@ -44,10 +45,10 @@ std::string IniValue(const char* section, const char* key) {
 }
 
 std::string DesktopShortcut() {
-    char desktop[ShortcutPathSize] = {};
+    wchar_t desktop[ShortcutPathSize] = {};
     if (ReadDesktopFolder(desktop) != 0)
         return {};
-    return std::string(desktop) + "\\LUDRA4.LNK";
+    return Narrow(desktop) + "\\LUDRA4.LNK";
 }
 
 bool HiresScreen() {
@@ -387,6 +388,45 @@ TEST_F(Installation, SetupInfWithoutTheScreensSectionIsNotCompleted) {
     ExpectDialogBackForAnotherTry(dialog);
     EXPECT_TRUE(FileExists("C:\\LUDRA\\SETUP.INF"));
     EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    CancelAndExpectCleanExit(program_, dialog);
+}
+
+// The installation is complete without its shortcut; the missing one leaves its trail. Wine's shell
+// rewrites the legacy value from its own whenever it looks up a folder, so both name no folder.
+TEST_F(Installation, NoDesktopFolderStillCompletesAndLeavesTheShortcutsTrail) {
+    SavedDesktopValue legacy(ShellFoldersKey), shell(UserShellFoldersKey);
+    const std::string realLink = DesktopShortcut();
+    ASSERT_TRUE(legacy.SetText(L"C:\\LUDRA_NO_DESKTOP") && shell.SetText(L"C:\\LUDRA_NO_DESKTOP"));
+    Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});
+    DebugOutput trail;
+    ASSERT_NE(nullptr, StartAndConfirm());
+    EXPECT_EQ(DoneText, NextMessage());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(std::vector<std::string>{"Ludra Setup: shortcut failed: error 3, HTTP status 0, 0 bytes received, "
+                                       "0 resumes"},
+              trail.Lines());
+    EXPECT_FALSE(FileExists(realLink));
+}
+
+// The built-in unpacker gives a file no attributes from the package, so a LUDRA.INI that cannot
+// be written comes as a folder of that name: the first value to write fails the configuration.
+TEST_F(Installation, LudraIniThatCannotBeWrittenEndsIncompleteWithItsTrail) {
+    ZipBuilder zip;
+    zip.Add("LUDRA.EXE", DemoFile("LUDRA.EXE"));
+    zip.Add("SETUP.INF", DemoFile("SETUP.INF"));
+    zip.AddDirectory("LUDRA.INI/");
+    ServePackage(zip.Build());
+    DebugOutput trail;
+    HWND dialog = StartAndConfirm();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(IncompleteText, NextMessage());
+    ExpectDialogBackForAnotherTry(dialog);
+    EXPECT_EQ(std::vector<std::string>{"Ludra Setup: configuration failed: error 5, HTTP status 0, 0 bytes "
+                                       "received, 0 resumes"},
+              trail.Lines());
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
     CancelAndExpectCleanExit(program_, dialog);
 }
 

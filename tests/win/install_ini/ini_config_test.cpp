@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "base/kernel_handles.h"
 #include "install/ini_config.h"
 #include "progress/wait.h"
 #include "progress/wait_state.h"
@@ -187,4 +188,45 @@ TEST_F(IniConfigInWait, CancelConfirmedBeforehandWritesNothing) {
     WaitCancelled = 1;
     EXPECT_EQ(0, Configure());
     EXPECT_FALSE(IniExists());
+}
+
+// A LUDRA.INI that cannot be written fails with the write's error and stays as it was, unless every
+// value is already set and nothing needs writing.
+TEST_F(IniConfig, UnwritableIniFailsOnlyWhenAValueMustBeWritten) {
+    enum Lock { ReadOnly, HeldOpen, Folder };
+    const struct {
+        const char* name;
+        Lock lock;
+        const char* entries;
+        DWORD error; // 0: configured
+    } rows[] = {
+        {"read-only, a value to add", ReadOnly, "Video; Width=1024\nVideo; Height=768\n", ERROR_ACCESS_DENIED},
+        {"read-only, every value set", ReadOnly, "Video; Width=1024\nVideo; Depth=  \n", 0},
+        {"held open, a value to add", HeldOpen, "Video; Width=1024\nVideo; Height=768\n", ERROR_SHARING_VIOLATION},
+        {"held open, every value set", HeldOpen, "Video; Width=1024\n", 0},
+        {"a folder", Folder, "Video; Height=768\n", ERROR_ACCESS_DENIED},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteInf(std::string(Hires) + "\n" + row.entries);
+        const std::string original = row.lock == Folder ? "<missing>" : "[Video]\r\nWidth=640\r\n";
+        ASSERT_TRUE(row.lock == Folder ? CreateDirectoryA(ini_.c_str(), nullptr) : WriteWholeFile(ini_, original));
+        ASSERT_TRUE(row.lock != ReadOnly || SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_READONLY));
+        // Another program's handle that shares reading only; under Wine run as root a read-only file
+        // still opens for writing, and those rows have nothing to show.
+        FileHandle other(CreateFileA(ini_.c_str(), row.lock == ReadOnly ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+        if (row.lock == ReadOnly && other.valid()) {
+            std::printf("skipped \"%s\": a read-only file can be written here\n", row.name);
+        } else {
+            const int result = Configure();
+            const DWORD error = GetLastError();
+            EXPECT_EQ(row.error == 0 ? 1 : 0, result);
+            EXPECT_EQ(row.error, result ? 0 : error);
+            other.reset();
+            EXPECT_EQ(original, ReadWholeFile(ini_));
+        }
+        other.reset();
+        ASSERT_TRUE(RemoveTree(ini_));
+    }
 }
