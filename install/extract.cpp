@@ -1,19 +1,53 @@
-// Package extraction: the shell's automation object copies the archive's items into the
-// folder in one call; where the shell cannot open the archive, the built-in unpacker does it.
-// Either way the package is weighed before anything is written, and what the shell wrote is
-// compared with the archive afterwards.
+// Package extraction: the shell's automation object copies the archive's items into the folder
+// in one call, and since that copy may run on after the call returns, the step waits until the
+// folder matches the archive; what the copy leaves undone, and every package the shell cannot
+// open, the built-in unpacker writes. Either way the package is weighed before anything is written.
 #include "install/extract.h"
 
 #include <shldisp.h>
 
+#include <cstdio>
+
 #include "base/com_handles.h"
+#include "install/extract_seam.h"
 #include "install/unzip.h"
+#include "progress/wait.h"
 
 namespace {
 // FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI
 constexpr LONG CopyOptions = 0x614;
+constexpr size_t DebugLineSize = 160;
 
-enum class ShellCopy { Done, ArchiveNotOpened, Refused };
+enum class ShellCopy { Done, ArchiveNotOpened, Failed };
+
+HRESULT CreateSystemShell(IShellDispatch** shell) {
+    return CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch,
+                            reinterpret_cast<void**>(shell));
+}
+
+#ifdef LUDRA_TEST_SEAMS
+ShellFactory CreateShell = CreateSystemShell;
+ShellWaitBounds WaitBounds = ShellCopyWait;
+#else
+constexpr ShellFactory CreateShell = CreateSystemShell;
+constexpr ShellWaitBounds WaitBounds = ShellCopyWait;
+#endif
+
+// For support: which unpacker wrote what. The caller's last error survives it.
+void WriteDebugLine(const char* line) {
+    const DWORD error = GetLastError();
+    OutputDebugStringA(line);
+    SetLastError(error);
+}
+
+void ReportUnpackers(const UnpackCounts& counts) {
+    char line[DebugLineSize];
+    std::snprintf(line, sizeof line,
+                  "Ludra Setup: unpacking: after the shell's copy %u files matched the package, the built-in "
+                  "unpacker wrote %u\n",
+                  static_cast<unsigned>(counts.found), static_cast<unsigned>(counts.written));
+    WriteDebugLine(line);
+}
 
 // A source the shell opens may be a folder rather than an archive; only a file has a central
 // directory to weigh and to compare the copy with.
@@ -31,18 +65,18 @@ bool OpenShellFolder(IShellDispatch* shell, BSTR path, ComRef<Folder>& folder) {
     return SUCCEEDED(shell->NameSpace(pathArg, folder.out())) && folder.get();
 }
 
-// Every item of the archive into the target in one CopyHere. Errors of the copy show no dialog
-// and are not reported; the copy is over when it returns.
-void CopyAllItems(Folder* archiveFolder, Folder* targetFolder) {
+// Every item of the archive into the target in one CopyHere; true when the shell took the copy.
+// Errors of the copy show no dialog and are not reported, nor is its end.
+bool CopyAllItems(Folder* archiveFolder, Folder* targetFolder) {
     ComRef<FolderItems> items;
     if (FAILED(archiveFolder->Items(items.out())) || !items.get())
-        return;
+        return false;
     LONG count = 0;
     if (FAILED(items.get()->get_Count(&count)) || count < 1)
-        return;
+        return false;
     ComRef<IDispatch> itemsDispatch;
     if (FAILED(items.get()->QueryInterface(IID_IDispatch, itemsDispatch.outVoid())) || !itemsDispatch.get())
-        return;
+        return false;
     VARIANT itemArg;
     VariantInit(&itemArg);
     itemArg.vt = VT_DISPATCH;
@@ -51,44 +85,92 @@ void CopyAllItems(Folder* archiveFolder, Folder* targetFolder) {
     VariantInit(&optionsArg);
     optionsArg.vt = VT_I4;
     optionsArg.lVal = CopyOptions;
-    targetFolder->CopyHere(itemArg, optionsArg);
+    return SUCCEEDED(targetFolder->CopyHere(itemArg, optionsArg));
 }
 
-// The references are released in reverse order of creation: the target folder, the archive
-// folder, then the shell object (the items and their IDispatch within CopyAllItems).
+// The shell's copy of an archive, as the unpacker that CompletePackage watches. The copy may
+// still be running when CopyHere returns, so the target folder is held until the watching ends.
+class ShellArchiveCopy : public OtherUnpacker {
+public:
+    ShellArchiveCopy(IShellDispatch* shell, Folder* archiveFolder, BSTR folder)
+        : shell_(shell), archiveFolder_(archiveFolder), folder_(folder), targetFolder_(), started_(0), lastChange_(0) {}
+
+    bool Start() override {
+        if (!OpenShellFolder(shell_, folder_, targetFolder_) || !CopyAllItems(archiveFolder_, targetFolder_.get()))
+            return false;
+        started_ = lastChange_ = GetTickCount64();
+        return true;
+    }
+
+    // A confirmed Cancel ends the waiting too: the unpacking, which never stopped at Cancel,
+    // then finishes without the shell.
+    bool KeepWaiting(bool changed) override {
+        const ULONGLONG now = GetTickCount64();
+        if (changed)
+            lastChange_ = now;
+        if (now - lastChange_ >= WaitBounds.stallMs || now - started_ >= WaitBounds.limitMs)
+            return false;
+        return WaitPumping(nullptr, WaitBounds.pollMs) == WaitOutcome::TimedOut;
+    }
+
+private:
+    IShellDispatch* shell_;
+    Folder* archiveFolder_;
+    BSTR folder_;
+    ComRef<Folder> targetFolder_;
+    ULONGLONG started_;
+    ULONGLONG lastChange_;
+};
+
+// The references are released in reverse order of creation: the target folder (with the copy),
+// the archive folder, then the shell object (the items and their IDispatch within CopyAllItems).
 ShellCopy CopyThroughShell(BSTR archivePath, BSTR folder) {
     ComRef<IShellDispatch> shell;
-    if (CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch, shell.outVoid()) != S_OK ||
-        !shell.get())
+    if (CreateShell(shell.out()) != S_OK || !shell.get())
         return ShellCopy::ArchiveNotOpened;
     ComRef<Folder> archiveFolder;
     if (!OpenShellFolder(shell.get(), archivePath, archiveFolder))
         return ShellCopy::ArchiveNotOpened;
-    // The shell would write whatever the archive claims: it is weighed first.
-    if (IsFile(archivePath) && !PackageFitsFolder(archivePath, folder))
-        return ShellCopy::Refused;
-    ComRef<Folder> targetFolder;
-    if (OpenShellFolder(shell.get(), folder, targetFolder))
-        CopyAllItems(archiveFolder.get(), targetFolder.get());
-    return ShellCopy::Done;
+    if (!IsFile(archivePath)) {
+        ComRef<Folder> targetFolder;
+        if (OpenShellFolder(shell.get(), folder, targetFolder))
+            CopyAllItems(archiveFolder.get(), targetFolder.get());
+        return ShellCopy::Done;
+    }
+    // The shell would write whatever the archive claims: it is weighed before the copy starts.
+    ShellArchiveCopy copy(shell.get(), archiveFolder.get(), folder);
+    UnpackCounts counts;
+    const bool complete = CompletePackage(archivePath, folder, copy, counts);
+    ReportUnpackers(counts);
+    return complete ? ShellCopy::Done : ShellCopy::Failed;
 }
 } // namespace
+
+#ifdef LUDRA_TEST_SEAMS
+void SetShellFactory(ShellFactory factory) {
+    CreateShell = factory ? factory : CreateSystemShell;
+}
+
+void SetShellWaitBounds(const ShellWaitBounds& bounds) {
+    WaitBounds = bounds;
+}
+#endif
 
 bool ExtractPackageChecked(BSTR archivePath, BSTR folder) {
     // Only a successful initialisation (S_FALSE included) is balanced by an uninitialisation.
     const HRESULT com = CoInitialize(nullptr);
     const ShellCopy copy = CopyThroughShell(archivePath, folder);
-    const DWORD refusal = GetLastError();
+    const DWORD reason = GetLastError();
     if (SUCCEEDED(com))
         CoUninitialize();
     switch (copy) {
-    case ShellCopy::ArchiveNotOpened: return UnzipPackage(archivePath, folder);
-    case ShellCopy::Refused: SetLastError(refusal); return false;
+    case ShellCopy::ArchiveNotOpened:
+        WriteDebugLine("Ludra Setup: unpacking: the shell cannot open the package, the built-in unpacker writes it\n");
+        return UnzipPackage(archivePath, folder);
+    case ShellCopy::Failed: SetLastError(reason); return false;
     case ShellCopy::Done: break;
     }
-    // The shell reports nothing of its copy: a full disk or a failed file shows only in the
-    // folder, as an entry missing or short.
-    return !IsFile(archivePath) || FolderMatchesPackage(archivePath, folder);
+    return true;
 }
 
 void ExtractPackage(BSTR archivePath, BSTR folder) {

@@ -1,10 +1,13 @@
 // The built-in unpacker: maps the archive, weighs it against the folder's volume, checks every
 // entry's name against the installation folder and writes each file under its own name; and
-// the comparison of a folder another unpacker wrote against the archive.
+// for a folder another unpacker writes, the entry-by-entry comparison with the archive (sizes and
+// CRC-32 of the files on disk) and the writing of what it left undone.
 #include "install/unzip.h"
 
 #include "base/kernel_handles.h"
 #include "install/zip_reader.h"
+
+#include <zlib.h>
 
 #include <cwchar>
 #include <string>
@@ -13,6 +16,9 @@
 namespace {
 constexpr wchar_t TempPrefix[] = L"ldz";
 constexpr DWORD MaxWriteSize = 1 << 20;
+constexpr DWORD CrcReadSize = 1 << 16;
+constexpr int MoveAttempts = 20;
+constexpr DWORD MoveRetryMs = 50;
 
 // Every failure leaves its reason as the last error, for the caller's trail.
 bool FailWith(DWORD error) {
@@ -212,6 +218,19 @@ bool FillFile(const MappedArchive& archive, const ZipEntry& entry, FileHandle& f
     return file.Close();
 }
 
+// A file just written is often held open a moment longer by another program (a virus scanner, or
+// the shell ending its copy): the move over it is tried again for a second before it fails.
+bool MoveOver(const wchar_t* temp, const wchar_t* target) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING))
+            return true;
+        const DWORD error = GetLastError();
+        if (attempt == MoveAttempts || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+            return false;
+        Sleep(MoveRetryMs);
+    }
+}
+
 // An existing file is replaced only by a complete copy: written under a temporary name, then
 // moved over it (a read-only file loses that attribute first).
 bool ReplaceFile(const MappedArchive& archive, const ZipEntry& entry, const wchar_t* base, const wchar_t* target) {
@@ -224,7 +243,7 @@ bool ReplaceFile(const MappedArchive& archive, const ZipEntry& entry, const wcha
         const DWORD attributes = GetFileAttributesW(target);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
             SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY);
-        written = MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING) != 0;
+        written = MoveOver(temp, target);
     }
     return written || FailAfter([&] { DeleteFileW(temp); });
 }
@@ -276,15 +295,128 @@ bool Fits(const std::vector<ZipEntry>& entries, const wchar_t* base, uint64_t si
     return FailWith(WeighZipEntries(entries, sizeLimit, FreeBytesOf(base)));
 }
 
-// The folder's copy of one entry: a folder for a folder entry, a file of the declared size.
-bool MatchesEntry(const ZipEntry& entry, const wchar_t* target) {
+// What the folder holds under an entry's name, as one look saw it.
+struct FileSeen {
+    bool present = false;
+    bool folder = false;
+    uint64_t size = 0;
+    FILETIME written = {};
+};
+
+bool SameAsSeen(const FileSeen& a, const FileSeen& b) {
+    return a.present == b.present && a.folder == b.folder && a.size == b.size &&
+           CompareFileTime(&a.written, &b.written) == 0;
+}
+
+// Asked by path rather than through a folder listing, which may still show a file another
+// program is writing with an older size.
+FileSeen LookAt(const wchar_t* path) {
     WIN32_FILE_ATTRIBUTE_DATA found = {};
-    if (!GetFileAttributesExW(target, GetFileExInfoStandard, &found))
-        return false;
-    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (entry.isDirectory)
-        return folder;
-    return !folder && found.nFileSizeHigh == 0 && found.nFileSizeLow == entry.uncompressedSize;
+    FileSeen seen;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &found))
+        return seen;
+    seen.present = true;
+    seen.folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    seen.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    seen.written = found.ftLastWriteTime;
+    return seen;
+}
+
+enum class Content { Same, Differs, Unreadable };
+
+// The file's bytes against the entry's length and CRC-32. Every sharing is allowed, so that the
+// check never shuts out a writer still at work; a file that writer holds locked is Unreadable.
+Content CompareContent(const wchar_t* path, const ZipEntry& entry, std::vector<unsigned char>& buffer) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid())
+        return Content::Unreadable;
+    uLong crc = crc32(0L, Z_NULL, 0);
+    uint64_t total = 0;
+    for (;;) {
+        DWORD count = 0;
+        if (!ReadFile(file.get(), buffer.data(), CrcReadSize, &count, nullptr))
+            return Content::Unreadable;
+        if (count == 0)
+            break;
+        total += count;
+        if (total > entry.uncompressedSize)
+            return Content::Differs;
+        crc = crc32(crc, buffer.data(), static_cast<uInt>(count));
+    }
+    return total == entry.uncompressedSize && crc == entry.crc ? Content::Same : Content::Differs;
+}
+
+// One entry of a package another unpacker is writing, with its place in the folder and what the
+// last look saw. A copy read and found different is read again only once it changes; a copy
+// that matched is not looked at again.
+struct WatchedEntry {
+    const ZipEntry* entry;
+    std::wstring target;
+    FileSeen seen;
+    bool differs;
+    bool matches;
+};
+
+bool WatchEntries(const std::vector<ZipEntry>& entries, const wchar_t* base, std::vector<WatchedEntry>& watched) {
+    watched.reserve(entries.size());
+    for (const ZipEntry& entry : entries) {
+        wchar_t target[MAX_PATH];
+        switch (MakeTargetPath(entry, base, target, MAX_PATH)) {
+        case EntryPath::Skip: continue;
+        case EntryPath::Fail: return FailWith(ERROR_FILENAME_EXCED_RANGE);
+        case EntryPath::Ok: break;
+        }
+        watched.push_back(WatchedEntry{&entry, target, FileSeen(), false, false});
+    }
+    return true;
+}
+
+// Looks at the entry's copy once more; true when it changed since the last look.
+bool LookAgain(WatchedEntry& watched, std::vector<unsigned char>& buffer) {
+    const ZipEntry& entry = *watched.entry;
+    const FileSeen seen = LookAt(watched.target.c_str());
+    const bool changed = !SameAsSeen(seen, watched.seen);
+    watched.seen = seen;
+    if (changed)
+        watched.differs = false;
+    if (entry.isDirectory) {
+        watched.matches = seen.present && seen.folder;
+    } else if (seen.present && !seen.folder && seen.size == entry.uncompressedSize && !watched.differs) {
+        const Content content = CompareContent(watched.target.c_str(), entry, buffer);
+        watched.matches = content == Content::Same;
+        watched.differs = content == Content::Differs;
+    }
+    return changed;
+}
+
+// One look at every entry not matching yet; true when any of them changed.
+bool LookAtFolder(std::vector<WatchedEntry>& watched, std::vector<unsigned char>& buffer, bool& allMatch) {
+    bool changed = false;
+    allMatch = true;
+    for (WatchedEntry& entry : watched) {
+        if (entry.matches)
+            continue;
+        changed = LookAgain(entry, buffer) || changed;
+        allMatch = allMatch && entry.matches;
+    }
+    return changed;
+}
+
+// What the other unpacker left missing or different, written by this one.
+bool WriteUnmatched(const MappedArchive& archive, const wchar_t* base, const std::vector<WatchedEntry>& watched,
+                    UnpackCounts& counts) {
+    Unpacking unpacking{archive, base, std::wstring()};
+    for (const WatchedEntry& entry : watched) {
+        const bool file = !entry.entry->isDirectory;
+        if (!entry.matches && !UnpackEntry(unpacking, *entry.entry))
+            return false;
+        if (file && entry.matches)
+            ++counts.found;
+        else if (file)
+            ++counts.written;
+    }
+    return true;
 }
 } // namespace
 
@@ -309,21 +441,38 @@ bool PackageFitsFolder(const wchar_t* archivePath, const wchar_t* folder, uint64
     return OpenPackage(archivePath, folder, archive, base, entries) && Fits(entries, base, sizeLimit);
 }
 
+bool CompletePackage(const wchar_t* archivePath, const wchar_t* folder, OtherUnpacker& other, UnpackCounts& counts,
+                     uint64_t sizeLimit) {
+    // The archive stays mapped, for reading only, from the weighing to the last write: what was
+    // weighed is what is written.
+    wchar_t base[MAX_PATH];
+    MappedArchive archive;
+    std::vector<ZipEntry> entries;
+    std::vector<WatchedEntry> watched;
+    if (!OpenPackage(archivePath, folder, archive, base, entries) || !Fits(entries, base, sizeLimit) ||
+        !WatchEntries(entries, base, watched))
+        return false;
+    if (other.Start()) {
+        std::vector<unsigned char> buffer(CrcReadSize);
+        for (;;) {
+            bool allMatch = false;
+            const bool changed = LookAtFolder(watched, buffer, allMatch);
+            if (allMatch || !other.KeepWaiting(changed))
+                break;
+        }
+    }
+    return WriteUnmatched(archive, base, watched, counts);
+}
+
 bool FolderMatchesPackage(const wchar_t* archivePath, const wchar_t* folder) {
     wchar_t base[MAX_PATH];
     MappedArchive archive;
     std::vector<ZipEntry> entries;
-    if (!OpenPackage(archivePath, folder, archive, base, entries))
+    std::vector<WatchedEntry> watched;
+    if (!OpenPackage(archivePath, folder, archive, base, entries) || !WatchEntries(entries, base, watched))
         return false;
-    for (const ZipEntry& entry : entries) {
-        wchar_t target[MAX_PATH];
-        switch (MakeTargetPath(entry, base, target, MAX_PATH)) {
-        case EntryPath::Skip: continue;
-        case EntryPath::Fail: return FailWith(ERROR_FILENAME_EXCED_RANGE);
-        case EntryPath::Ok: break;
-        }
-        if (!MatchesEntry(entry, target))
-            return FailWith(ERROR_INVALID_DATA);
-    }
-    return true;
+    std::vector<unsigned char> buffer(CrcReadSize);
+    bool allMatch = false;
+    LookAtFolder(watched, buffer, allMatch);
+    return allMatch || FailWith(ERROR_INVALID_DATA);
 }

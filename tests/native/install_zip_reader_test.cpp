@@ -501,6 +501,24 @@ TEST(ZipInflate, EntryInflatingPastItsDeclaredSizeStopsBeforeTheExcess) {
     }
 }
 
+// A whole stream that ends short of the declared size, its CRC that of the shorter data: only
+// the length tells, and a file cut short is no entry.
+TEST(ZipInflate, StreamEndingShortOfItsDeclaredSizeIsCorrupt) {
+    struct Row {
+        size_t size;
+        int64_t declared;
+    };
+    for (const Row& row : {Row{0, 1}, Row{1, 2}, Row{100000, 100001}, Row{100000, 100002}, Row{100000, 200000}}) {
+        ZipBuilder::Options lying;
+        lying.declaredSize = row.declared;
+        const std::string content = Repeated("z", row.size).substr(0, row.size);
+        std::string text;
+        EXPECT_EQ(ExtractSingle(ZipBuilder().Add("SHORT.DAT", content, ZipBuilder::Deflated, lying).Build(), text),
+                  ZipStatus::Corrupt)
+            << row.size << " of " << row.declared;
+    }
+}
+
 // The output buffer follows the entry's size: the smallest sizes still inflate whole.
 TEST(ZipInflate, EntriesOfEverySmallSizeInflateExactly) {
     for (size_t size : {size_t{0}, size_t{1}, size_t{2}, size_t{1500}, size_t{2600}, size_t{65535}, size_t{65536},

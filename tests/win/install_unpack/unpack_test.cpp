@@ -8,9 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/com_handles.h"
 #include "install/extract.h"
 #include "install/unzip.h"
+#include "shell_stand_in.h"
+#include "support/debug_output.h"
+#include "support/message_pump.h"
 #include "support/scratch_folder.h"
+#include "support/ticking_window.h"
 #include "support/zip_builder.h"
 
 namespace {
@@ -253,7 +258,7 @@ TEST_F(UnpackTest, EntryInflatingPastItsDeclaredSizeFailsAndLeavesNoFile) {
 }
 
 // What the shell's copy is checked with: the folder against the archive's central directory.
-TEST_F(UnpackTest, FolderMissingAFileOrHoldingAShortOneDoesNotMatchThePackage) {
+TEST_F(UnpackTest, FolderMissingAFileOrHoldingAShortOrChangedOneDoesNotMatchThePackage) {
     const std::string archive = ZipBuilder()
                                     .Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n")
                                     .AddDirectory("VUOTA/")
@@ -275,7 +280,10 @@ TEST_F(UnpackTest, FolderMissingAFileOrHoldingAShortOneDoesNotMatchThePackage) {
 
     ASSERT_TRUE(WriteWholeFile(In("DOC\\A.TXT"), std::string(4096, 'a')));
     EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "a file cut short";
+    ASSERT_TRUE(WriteWholeFile(In("DOC\\A.TXT"), std::string(4999, 'a') + "b"));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "a full-size file, one byte changed";
     ASSERT_TRUE(WriteWholeFile(In("DOC\\A.TXT"), std::string(5000, 'a')));
+    EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 1);
 
     ASSERT_TRUE(RemoveDirectoryA(In("VUOTA").c_str()));
     ASSERT_TRUE(WriteWholeFile(In("VUOTA"), ""));
@@ -283,6 +291,76 @@ TEST_F(UnpackTest, FolderMissingAFileOrHoldingAShortOneDoesNotMatchThePackage) {
 
     ASSERT_TRUE(WriteWholeFile(archive_, "<html>500</html>"));
     EXPECT_EQ(FolderMatchesPackage(archivePath.c_str(), folder.c_str()), 0) << "no archive to compare with";
+}
+
+// The shell's copy as the stand-in plays it: waited for while the thread's windows are served,
+// until the folder matches or the copy is taken to have stopped; what it left missing or
+// different the built-in unpacker writes, and the step succeeds.
+TEST_F(UnpackTest, ShellCopyIsWaitedForAndWhatItLeavesUndoneIsUnpacked) {
+    const std::vector<StandInFile> files = {{"SETUP.INF", "[CONFIG_INI_HIRES]\r\n"},
+                                            {"DOC\\LEGGIMI.TXT", "leggimi"},
+                                            {"DATI\\ARCHIVI\\clienti.csv", std::string(300000, 'c')},
+                                            {"LUDRA.INI", "[VIDEO]\r\n"},
+                                            {"MODELLI\\fattura.mod", std::string(2000, 'f')}};
+    ZipBuilder zip;
+    for (const StandInFile& file : files)
+        zip.Add(file.name, file.content);
+    ASSERT_TRUE(WriteWholeFile(archive_, zip.Build()));
+    const BstrText archivePath(SysAllocString(Widen(archive_).c_str()));
+    const BstrText folder(SysAllocString(Widen(folder_).c_str()));
+    const struct {
+        const char* name;
+        ShellPlay play;
+        size_t shellFiles;
+    } rows[] = {
+        {"a copy that ends 1 s after CopyHere returned", ShellPlay::Late, 5},
+        {"a file locked while it is written", ShellPlay::Locked, 5},
+        {"a copy that stops halfway through a file", ShellPlay::Halfway, 2},
+        {"a full-size file with one byte changed", ShellPlay::OneByteChanged, 4},
+        {"a changed file held open past the stall", ShellPlay::Held, 4},
+        {"a copy that never ends", ShellPlay::Never, 0},
+        {"a copy that changes the folder for ever", ShellPlay::Trickle, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RemoveTree(folder_);
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        ShellStandIn shell(row.play, folder_, files);
+        DebugOutput trail;
+        TickingWindow ticking;
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(ExtractPackageChecked(archivePath.get(), folder.get()), 1);
+        const DWORD bound =
+            row.play == ShellPlay::Trickle ? ShellStandIn::Bounds.limitMs : ShellStandIn::Bounds.stallMs;
+        EXPECT_LT(GetTickCount64() - start, bound + 2000u);
+        ticking.Stop();
+        shell.Stop();
+        EXPECT_GT(ticking.Ticks(), 10) << "the windows were not served while waiting";
+        EXPECT_LT(ticking.LongestGap(), 1000u);
+        EXPECT_EQ(shell.Copies(), 1);
+        for (const StandInFile& file : files)
+            EXPECT_TRUE(ReadWholeFile(In(file.name)) == file.content) << file.name;
+        EXPECT_EQ(ListFolder(folder_), (Names{"DATI", "DOC", "LUDRA.INI", "MODELLI", "SETUP.INF"}));
+        EXPECT_TRUE(PumpUntil(2000, [&] { return !trail.Lines().empty(); }));
+        EXPECT_EQ(trail.Lines(),
+                  Names{"Ludra Setup: unpacking: after the shell's copy " + std::to_string(row.shellFiles) +
+                        " files matched the package, the built-in unpacker wrote " +
+                        std::to_string(files.size() - row.shellFiles)});
+    }
+}
+
+// On the shell road too the package is weighed before the copy: a refused one starts no copy,
+// and the reason survives the debug line.
+TEST_F(UnpackTest, PackageRefusedBeforeTheShellCopyStarts) {
+    ASSERT_TRUE(WriteWholeFile(archive_, PackageDeclaring(2)));
+    const BstrText archivePath(SysAllocString(Widen(archive_).c_str()));
+    const BstrText folder(SysAllocString(Widen(folder_).c_str()));
+    ShellStandIn shell(ShellPlay::Late, folder_, {{"A.TXT", "written first without the weighing"}});
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(ExtractPackageChecked(archivePath.get(), folder.get()), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_TOO_LARGE));
+    EXPECT_EQ(shell.Copies(), 0);
+    EXPECT_TRUE(ListFolder(folder_).empty());
 }
 
 // Run by the ctest entry win_install_unpack_full_disk, where the process cannot write a file
