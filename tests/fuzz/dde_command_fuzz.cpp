@@ -2,6 +2,7 @@
 // length moves the output buffer around the size the commands need (one short, exact, one more).
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -9,10 +10,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string folder = std::string(reinterpret_cast<const char*>(data), size).c_str();
+    // A folder the command syntax would split goes in quotes, its quotes doubled.
+    const bool quoted = folder.find_first_of(",()\"") != std::string::npos;
+    std::string path = quoted ? "\"" : "";
+    for (const char c : folder)
+        path += c == '"' ? std::string(2, c) : std::string(1, c);
     std::string expected = "[CreateGroup(\"Ludra 4.7\")]";
     bool itemFits = true;
-    for (const char* item : {"ludra.exe,Ludra 4", "ludra.chm,Help Ludra", "manuale4.pdf,Manuale Ludra"}) {
-        const std::string command = "[AddItem(" + folder + "\\" + item + ")]";
+    for (const auto& item : {std::pair<const char*, const char*>{"ludra.exe", "Ludra 4"},
+                             {"ludra.chm", "Help Ludra"},
+                             {"manuale4.pdf", "Manuale Ludra"}}) {
+        const std::string command =
+            "[AddItem(" + path + "\\" + item.first + (quoted ? "\"," : ",") + item.second + ")]";
         itemFits = itemFits && command.size() < GroupCommandSize;
         expected += command;
     }

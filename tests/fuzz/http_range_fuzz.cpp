@@ -26,12 +26,14 @@ void CheckContentRange(const std::string& text) {
 
 void CheckRangeHeaders(uint64_t from, const std::string& validator, size_t slack) {
     const std::string expected = "Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + validator + "\r\n";
-    bool clean = !validator.empty();
+    // A weak ETag never matches an If-Range: it is never named.
+    bool clean = !validator.empty() && validator.rfind("W/", 0) != 0;
     for (const char c : validator)
         clean = clean && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
     std::vector<char> output = Untouched(expected.size() + slack);
     const bool made = FormatRangeHeaders(output.data(), output.size(), from, ExactText(validator).data());
-    Promise(made == (clean && slack > 0), "headers were refused that fit, or made with a control character");
+    Promise(made == (clean && slack > 0),
+            "headers were refused that fit, or made with a control character or a weak tag");
     Promise(TextOf(output) == (made ? expected : ""), "the headers are not Range and If-Range alone");
 }
 } // namespace

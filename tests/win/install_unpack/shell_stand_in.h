@@ -13,7 +13,7 @@
 #include "install/extract_seam.h"
 
 enum class ShellPlay {
-    Late,           // writes everything 1 s after CopyHere returned
+    Late,           // writes everything 2 s after CopyHere returned
     Locked,         // writes everything, the last file held locked against readers for 1.5 s
     Halfway,        // writes the first half of the files and half of the next one
     OneByteChanged, // writes everything, the last file with one byte changed
@@ -126,7 +126,7 @@ private:
 
     void Play() {
         const size_t half = files_.size() / 2;
-        if (play_ == ShellPlay::Never || (play_ == ShellPlay::Late && Stopped(1000)))
+        if (play_ == ShellPlay::Never || (play_ == ShellPlay::Late && Stopped(2000)))
             return;
         for (size_t i = 0; i + 1 < files_.size(); ++i) {
             if (play_ == ShellPlay::Halfway && i == half)
