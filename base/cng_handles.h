@@ -1,4 +1,4 @@
-// Owners of CNG (BCrypt) algorithm and hash handles.
+// Owners of CNG (BCrypt) algorithm, hash and key handles.
 #pragma once
 
 #include <windows.h>
@@ -16,3 +16,9 @@ struct HashTraits : NullIsEmpty<BCRYPT_HASH_HANDLE> {
 
 using AlgorithmHandle = UniqueHandle<AlgorithmTraits>;
 using HashHandle = UniqueHandle<HashTraits>;
+
+struct KeyTraits : NullIsEmpty<BCRYPT_KEY_HANDLE> {
+    static bool Release(Handle handle) { return BCRYPT_SUCCESS(BCryptDestroyKey(handle)); }
+};
+
+using KeyHandle = UniqueHandle<KeyTraits>;
