@@ -16,8 +16,10 @@
 #include "install/extract.h"
 #include "install/failure_trail.h"
 #include "install/package_digest.h"
+#include "install/signed_digest.h"
 #include "install/unzip.h"
 #include "install/zip_reader.h"
+#include "package_keys.h"
 #include "package_url.h"
 #include "progress/wait.h"
 
@@ -52,8 +54,9 @@ struct PackageWriter {
     uint64_t limit = PackageSizeLimit;
     uint64_t total = 0;
     uint64_t nextCheck = 0;
-    DWORD error = 0;      // why the writing stopped, for the trail
-    bool refused = false; // too large for the limit or the disk: the file is no package
+    DWORD error = 0;                // why the writing stopped, for the trail
+    bool refused = false;           // too large for the limit or the disk: the file is no package
+    SignedDigest* digest = nullptr; // the package's digest, taken as it is written (null: none)
 };
 
 bool Refuse(PackageWriter& writer, DWORD error) {
@@ -94,6 +97,9 @@ bool WriteBlock(PackageWriter& writer, const unsigned char* block, DWORD count) 
         return false;
     }
     writer.total += count;
+    // A digest that failed fails the signature's check at the end.
+    if (writer.digest)
+        writer.digest->Add(block, count);
     return true;
 }
 
@@ -105,6 +111,8 @@ bool BeginAgain(PackageWriter& writer, const PackageTransfer& transfer) {
     }
     writer.total = 0;
     writer.nextCheck = 0;
+    if (writer.digest)
+        writer.digest->Begin();
     uint64_t announced = 0;
     return !AnnouncedLength(transfer, &announced) || RoomFor(writer, announced);
 }
@@ -249,19 +257,27 @@ int CopyUrlToFile(HINTERNET request, HANDLE file, DWORD expectedSize) {
 }
 
 int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256,
-                        uint64_t packageLimit) {
+                        uint64_t packageLimit, const PackageKey* keys, size_t keyCount) {
     BeginWait(owner, AppCaption.data());
     PackageTransfer transfer;
     PackageWriter writer;
     writer.folder = folder;
     writer.limit = packageLimit;
+    SignedDigest digest;
+    if (keyCount > 0) {
+        digest.Begin();
+        writer.digest = &digest;
+    }
     const bool received = ReceivePackage(folder, url, transfer, writer);
-    // A package that is not the one the build expects is a failed download: it is not unpacked.
-    const bool genuine = received && PackageMatchesDigest(PackagePath, expectedSha256);
+    // A package that is not the one the build expects, or that no key of the vendor signed, is a
+    // failed download: it is not unpacked, nor left in the folder.
+    const bool genuine = received && PackageMatchesDigest(PackagePath, expectedSha256) &&
+                         (keyCount == 0 || digest.SignedBy(keys, keyCount));
     if (!genuine) {
-        if (received)
+        if (received) {
             LeaveDownloadTrail("package check", ERROR_INVALID_DATA, transfer);
-        else
+            DeleteFileA(PackagePath);
+        } else
             LeaveDownloadTrail("download", writer.error, transfer);
         // The worker may still be inside a call the network has not ended: it is let go, not
         // waited for, and ends on its own.
@@ -278,5 +294,6 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
 }
 
 int DownloadDemoPackage(HWND owner, const char* folder) {
-    return DownloadPackageFrom(owner, folder, LUDRA_PACKAGE_URL, LUDRA_PACKAGE_SHA256);
+    return DownloadPackageFrom(owner, folder, LUDRA_PACKAGE_URL, LUDRA_PACKAGE_SHA256, PackageSizeLimit, PackageKeys,
+                               PackageKeyCount);
 }

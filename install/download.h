@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "install/signature_check.h"
 #include "install/unzip.h"
 
 constexpr DWORD PackageSize = 39057124;
@@ -23,6 +24,8 @@ constexpr int UnpackingFailed = -2; // no message of its own; the package is del
 // package announced or grown past packageLimit, or past the free space of the folder's volume
 // less the unpacking's reserve, is refused and its file deleted. Every failure leaves its trail.
 int DownloadDemoPackage(HWND owner, const char* folder);
-// The same step from any URL; expectedSha256 null or empty checks nothing.
+// The same step from any URL; expectedSha256 null or empty checks nothing, nor do no keys. With
+// keys, the package must end in a signature (in its zip comment) by one of them.
 int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const char* expectedSha256 = nullptr,
-                        uint64_t packageLimit = PackageSizeLimit);
+                        uint64_t packageLimit = PackageSizeLimit, const PackageKey* keys = nullptr,
+                        size_t keyCount = 0);

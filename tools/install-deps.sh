@@ -19,7 +19,7 @@ packages=(
     clang-format clang-tidy
     clang libclang-rt-14-dev
     zip unzip curl openssl
-    python3-pil fonts-dejavu-core
+    python3-pil python3-cryptography fonts-dejavu-core
 )
 read -r -a apt_pauses <<<"${LUDRA_APT_PAUSES:-10 30}"
 wine32_log=build/wine32-install.log

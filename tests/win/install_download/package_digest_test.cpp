@@ -97,6 +97,7 @@ TEST_F(DigestDownload, PackageWithAnotherDigestIsAFailedDownloadAndNotUnpacked) 
                                        std::to_string(package_.size()) + " bytes received, 0 resumes"},
               trail.Lines());
     EXPECT_FALSE(PathExists(folder_ + "\\SETUP.INF"));
+    EXPECT_FALSE(PathExists(folder_ + "\\LD46DEMO.zip")) << "a refused package was left in the folder";
 }
 
 TEST_F(DigestDownload, NoDigestNamedChecksNothing) {

@@ -1,11 +1,23 @@
 // The vendor's signature checked with CNG, against signatures openssl made (`openssl dgst -sha256
-// -sign`, the DER turned into r || s) for the message "Ludra 4.7".
+// -sign`, the DER turned into r || s) for the message "Ludra 4.7"; and the download that takes only
+// a package one of the built-in keys signed.
+#include <windows.h>
+#include <bcrypt.h>
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 
+#include "http_server.h"
+#include "install/download.h"
 #include "install/signature_check.h"
+#include "support/box_answerer.h"
+#include "support/debug_output.h"
+#include "support/files.h"
+#include "support/scratch_folder.h"
+#include "support/zip_builder.h"
 
 namespace {
 
@@ -53,6 +65,106 @@ TEST(SignatureCheck, OpensslSignaturesVerifyAndNothingElseDoes) {
     EXPECT_FALSE(SignatureVerifies(OtherKey, Digest, made)) << "another key";
     EXPECT_FALSE(SignatureVerifies(Key, otherDigest, made)) << "another message";
     EXPECT_FALSE(SignatureVerifies(offCurve, Digest, made)) << "a point off the curve";
+}
+
+} // namespace
+
+namespace {
+
+// A key pair made for the test with CNG, which signs as the vendor's tool does: ECDSA P-256 over
+// the SHA-256 of every byte before the comment.
+class TestSigner {
+public:
+    TestSigner() {
+        BCryptOpenAlgorithmProvider(&algorithm_, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0);
+        BCryptGenerateKeyPair(algorithm_, &key_, 256, 0);
+        BCryptFinalizeKeyPair(key_, 0);
+        struct {
+            BCRYPT_ECCKEY_BLOB header;
+            unsigned char point[PublicPointSize];
+        } blob = {};
+        ULONG size = 0;
+        BCryptExportKey(key_, nullptr, BCRYPT_ECCPUBLIC_BLOB, reinterpret_cast<PUCHAR>(&blob), sizeof blob, &size, 0);
+        std::memcpy(key.point.data(), blob.point, PublicPointSize);
+        const PackageDigest id = Sha256(std::string(1, '\x04') + std::string(blob.point, blob.point + PublicPointSize));
+        std::memcpy(key.id.data(), id.data(), SignatureKeyIdSize);
+    }
+    ~TestSigner() {
+        BCryptDestroyKey(key_);
+        BCryptCloseAlgorithmProvider(algorithm_, 0);
+    }
+    // The archive with its signature as comment.
+    std::string Sign(const ZipBuilder& zip) const {
+        std::string package = zip.Build("LDSIG1" + std::string(key.id.begin(), key.id.end()) + std::string(64, '\0'));
+        PackageDigest digest = Sha256(package.substr(0, package.size() - SignatureCommentSize));
+        unsigned char value[SignatureValueSize] = {};
+        ULONG size = 0;
+        BCryptSignHash(key_, nullptr, digest.data(), PackageDigestSize, value, sizeof value, &size, 0);
+        package.replace(package.size() - SignatureValueSize, SignatureValueSize, reinterpret_cast<char*>(value),
+                        SignatureValueSize);
+        return package;
+    }
+    static PackageDigest Sha256(const std::string& bytes) {
+        PackageDigest digest = {};
+        BCRYPT_ALG_HANDLE sha = nullptr;
+        BCRYPT_HASH_HANDLE hash = nullptr;
+        BCryptOpenAlgorithmProvider(&sha, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
+        BCryptCreateHash(sha, &hash, nullptr, 0, nullptr, 0, 0);
+        BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                       static_cast<ULONG>(bytes.size()), 0);
+        BCryptFinishHash(hash, digest.data(), PackageDigestSize, 0);
+        BCryptDestroyHash(hash);
+        BCryptCloseAlgorithmProvider(sha, 0);
+        return digest;
+    }
+
+    PackageKey key = {};
+
+private:
+    BCRYPT_ALG_HANDLE algorithm_ = nullptr;
+    BCRYPT_KEY_HANDLE key_ = nullptr;
+};
+
+// Only a package one of the built-in keys signed is unpacked; any other is a failed download that
+// leaves nothing behind, neither its files nor the package.
+TEST(SignedDownload, OnlyAPackageSignedByAKnownKeyIsUnpacked) {
+    const TestSigner vendor;
+    const TestSigner stranger;
+    const ZipBuilder zip =
+        ZipBuilder().Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n").Add("LUDRA.EXE", std::string(100000, 'L'));
+    const std::string signedPackage = vendor.Sign(zip);
+    std::string changed = signedPackage;
+    changed[changed.size() / 2] ^= 1;
+    const struct {
+        const char* name;
+        std::string package;
+        bool installs;
+    } rows[] = {
+        {"signed by the vendor", signedPackage, true},        {"a byte of a file changed", changed, false},
+        {"signed by another key", stranger.Sign(zip), false}, {"not signed", zip.Build(), false},
+        {"a byte appended", signedPackage + "x", false},
+    };
+    // The vendor's key second: the signature's key id picks it.
+    const PackageKey keys[] = {TestSigner().key, vendor.key};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder scratch("signed-download");
+        const std::string folder = scratch / "LUDRA47";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        harness::HttpServer server;
+        ASSERT_TRUE(server.Start(0));
+        harness::HttpResponse response;
+        response.body = row.package;
+        server.SetResponse(response);
+        const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/Ludra47/LD46DEMO.zip";
+        BoxAnswerer boxes;
+        DebugOutput trail;
+        EXPECT_EQ(DownloadPackageFrom(nullptr, folder.c_str(), url.c_str(), nullptr, PackageSizeLimit, keys, 2),
+                  row.installs ? DownloadSucceeded : DownloadFailed);
+        EXPECT_EQ(PathExists(folder + "\\LUDRA.EXE"), row.installs);
+        EXPECT_FALSE(PathExists(folder + "\\LD46DEMO.zip")) << "the package was left in the folder";
+        EXPECT_EQ(trail.Lines("Ludra Setup: package check failed: error 13").size(), row.installs ? 0u : 1u);
+    }
 }
 
 } // namespace
