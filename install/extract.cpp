@@ -10,6 +10,7 @@
 
 #include "base/com_handles.h"
 #include "install/extract_seam.h"
+#include "install/failure_trail.h"
 #include "install/unzip.h"
 #include "progress/wait.h"
 
@@ -33,20 +34,14 @@ constexpr ShellFactory CreateShell = CreateSystemShell;
 constexpr ShellWaitBounds WaitBounds = ShellCopyWait;
 #endif
 
-// For support: which unpacker wrote what. The caller's last error survives it.
-void WriteDebugLine(const char* line) {
-    const DWORD error = GetLastError();
-    OutputDebugStringA(line);
-    SetLastError(error);
-}
-
+// For support: which unpacker wrote what.
 void ReportUnpackers(const UnpackCounts& counts) {
     char line[DebugLineSize];
     std::snprintf(line, sizeof line,
                   "Ludra Setup: unpacking: after the shell's copy %u files matched the package, the built-in "
                   "unpacker wrote %u\n",
                   static_cast<unsigned>(counts.found), static_cast<unsigned>(counts.written));
-    WriteDebugLine(line);
+    LeaveTrailLine(line);
 }
 
 // A source the shell opens may be a folder rather than an archive; only a file has a central
@@ -165,7 +160,7 @@ bool ExtractPackageChecked(BSTR archivePath, BSTR folder) {
         CoUninitialize();
     switch (copy) {
     case ShellCopy::ArchiveNotOpened:
-        WriteDebugLine("Ludra Setup: unpacking: the shell cannot open the package, the built-in unpacker writes it\n");
+        LeaveTrailLine("Ludra Setup: unpacking: the shell cannot open the package, the built-in unpacker writes it\n");
         return UnzipPackage(archivePath, folder);
     case ShellCopy::Failed: SetLastError(reason); return false;
     case ShellCopy::Done: break;

@@ -11,11 +11,15 @@ void FormatFailureTrail(const FailureTrail& trail, char* line, size_t lineSize) 
                   static_cast<unsigned long>(trail.httpStatus), trail.received, trail.resumes);
 }
 
-void LeaveFailureTrail(const FailureTrail& trail) {
+void LeaveTrailLine(const char* line) {
     // The line must not change the error a caller still reads.
     const DWORD error = GetLastError();
-    char line[FailureTrailSize];
-    FormatFailureTrail(trail, line, sizeof line);
     OutputDebugStringA(line);
     SetLastError(error);
+}
+
+void LeaveFailureTrail(const FailureTrail& trail) {
+    char line[FailureTrailSize];
+    FormatFailureTrail(trail, line, sizeof line);
+    LeaveTrailLine(line);
 }

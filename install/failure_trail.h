@@ -20,3 +20,5 @@ constexpr size_t FailureTrailSize = 256;
 // "Ludra Setup: STEP failed: error E, HTTP status S, N bytes received, R resumes\n" into line.
 void FormatFailureTrail(const FailureTrail& trail, char* line, size_t lineSize);
 void LeaveFailureTrail(const FailureTrail& trail);
+// Any other line for the support desk, the same way; the caller's last error survives it.
+void LeaveTrailLine(const char* line);

@@ -313,7 +313,7 @@ TEST_F(UnpackTest, ShellCopyIsWaitedForAndWhatItLeavesUndoneIsUnpacked) {
         ShellPlay play;
         size_t shellFiles;
     } rows[] = {
-        {"a copy that ends 1 s after CopyHere returned", ShellPlay::Late, 5},
+        {"a copy that ends 2 s after CopyHere returned", ShellPlay::Late, 5},
         {"a file locked while it is written", ShellPlay::Locked, 5},
         {"a copy that stops halfway through a file", ShellPlay::Halfway, 2},
         {"a full-size file with one byte changed", ShellPlay::OneByteChanged, 4},
