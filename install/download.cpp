@@ -15,11 +15,11 @@
 #include "install/download_worker.h"
 #include "install/extract.h"
 #include "install/failure_trail.h"
+#include "install/package_keys.h"
 #include "install/package_digest.h"
 #include "install/signed_digest.h"
 #include "install/unzip.h"
 #include "install/zip_reader.h"
-#include "package_keys.h"
 #include "package_url.h"
 #include "progress/wait.h"
 
@@ -209,9 +209,34 @@ bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transf
 }
 
 // The download's failure: the worker's account of it, and why this thread stopped.
-void LeaveDownloadTrail(const char* step, DWORD error, const PackageTransfer& transfer) {
+void LeaveDownloadTrail(const char* step, DWORD error, const PackageTransfer& transfer, const char* cause = nullptr) {
     const TransferReport report = ReportOf(transfer);
-    LeaveFailureTrail({step, error ? error : report.error, report.httpStatus, report.received, report.resumes});
+    LeaveFailureTrail({step, error ? error : report.error, report.httpStatus, report.received, report.resumes, cause});
+}
+
+// The failure's end: the worker may still be inside a call the network has not ended, so it is
+// let go, not waited for, and ends on its own; then the download message.
+int FailDownload(HWND owner, PackageTransfer& transfer) {
+    AbandonTransfer(transfer);
+    EndWait();
+    StepMessageBox(owner, FailureText, AppCaption.data(), FailureStyle);
+    return DownloadFailed;
+}
+
+// Why a received package is not to be unpacked, for the trail; null when it is the build's own:
+// the digest the build pins (if any) and the signature of one of its keys (if any).
+const char* RefusalOf(const char* expectedSha256, SignedDigest& digest, const PackageKey* keys, size_t keyCount) {
+    if (!PackageMatchesDigest(PackagePath, expectedSha256))
+        return "digest mismatch";
+    if (keyCount == 0)
+        return nullptr;
+    switch (digest.Check(keys, keyCount)) {
+    case SignatureVerdict::Signed: return nullptr;
+    case SignatureVerdict::NoSignature: return "no signature";
+    case SignatureVerdict::UnknownKey: return "unknown key";
+    case SignatureVerdict::BadSignature: break;
+    }
+    return "bad signature";
 }
 
 // Hands the package to the extraction; false, with its trail, when the package was refused or its
@@ -268,32 +293,34 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
         digest.Begin();
         writer.digest = &digest;
     }
-    const bool received = ReceivePackage(folder, url, transfer, writer);
+    if (!ReceivePackage(folder, url, transfer, writer)) {
+        LeaveDownloadTrail("download", writer.error, transfer);
+        return FailDownload(owner, transfer);
+    }
+    // From the check to the end of the unpacking no other program may write the package, so that
+    // what is unpacked is what was checked.
+    FileHandle guard(CreateFileA(PackagePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD guardError = guard.valid() ? 0 : GetLastError();
     // A package that is not the one the build expects, or that no key of the vendor signed, is a
-    // failed download: it is not unpacked, nor left in the folder.
-    const bool genuine = received && PackageMatchesDigest(PackagePath, expectedSha256) &&
-                         (keyCount == 0 || digest.SignedBy(keys, keyCount));
-    if (!genuine) {
-        if (received) {
-            LeaveDownloadTrail("package check", ERROR_INVALID_DATA, transfer);
-            DeleteFileA(PackagePath);
-        } else
-            LeaveDownloadTrail("download", writer.error, transfer);
-        // The worker may still be inside a call the network has not ended: it is let go, not
-        // waited for, and ends on its own.
-        AbandonTransfer(transfer);
-        EndWait();
-        StepMessageBox(owner, FailureText, AppCaption.data(), FailureStyle);
-        return DownloadFailed;
+    // failed download: it is not unpacked, nor left in the folder, where it could be opened.
+    const char* refusal =
+        guard.valid() ? RefusalOf(expectedSha256, digest, keys, keyCount) : "held open by another program";
+    if (refusal) {
+        LeaveDownloadTrail("package check", guardError ? guardError : ERROR_INVALID_DATA, transfer, refusal);
+        guard.reset();
+        DeleteFileA(PackagePath);
+        return FailDownload(owner, transfer);
     }
     AbandonTransfer(transfer);
     const bool unpacked = UnpackPackage(folder, writer.total);
     EndWait();
+    guard.reset();
     DeleteFileA(PackagePath);
     return unpacked ? DownloadSucceeded : UnpackingFailed;
 }
 
 int DownloadDemoPackage(HWND owner, const char* folder) {
-    return DownloadPackageFrom(owner, folder, LUDRA_PACKAGE_URL, LUDRA_PACKAGE_SHA256, PackageSizeLimit, PackageKeys,
-                               PackageKeyCount);
+    return DownloadPackageFrom(owner, folder, LUDRA_PACKAGE_URL, LUDRA_PACKAGE_SHA256, PackageSizeLimit,
+                               BuiltInPackageKeys, BuiltInPackageKeyCount);
 }

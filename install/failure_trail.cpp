@@ -6,8 +6,9 @@
 
 void FormatFailureTrail(const FailureTrail& trail, char* line, size_t lineSize) {
     std::snprintf(line, lineSize,
-                  "Ludra Setup: %s failed: error %lu, HTTP status %lu, %" PRIu64 " bytes received, %u resumes\n",
-                  trail.step ? trail.step : "", static_cast<unsigned long>(trail.error),
+                  "Ludra Setup: %s failed%s%s%s: error %lu, HTTP status %lu, %" PRIu64 " bytes received, %u resumes\n",
+                  trail.step ? trail.step : "", trail.cause ? " (" : "", trail.cause ? trail.cause : "",
+                  trail.cause ? ")" : "", static_cast<unsigned long>(trail.error),
                   static_cast<unsigned long>(trail.httpStatus), trail.received, trail.resumes);
 }
 

@@ -61,16 +61,19 @@ bool SignedDigest::Add(const unsigned char* data, size_t size) {
     return true;
 }
 
-bool SignedDigest::SignedBy(const PackageKey* keys, size_t keyCount) {
+SignatureVerdict SignedDigest::Check(const PackageKey* keys, size_t keyCount) {
     PackageSignature signature;
-    if (failed_ || !hash_ || !ReadPackageSignature(tail_.data(), tailFill_, &signature))
-        return false;
+    if (!ReadPackageSignature(tail_.data(), tailFill_, &signature))
+        return SignatureVerdict::NoSignature;
     const PackageKey* key = std::find_if(keys, keys + keyCount,
                                          [&](const PackageKey& candidate) { return candidate.id == signature.keyId; });
+    if (key == keys + keyCount)
+        return SignatureVerdict::UnknownKey;
     PackageDigest digest;
+    const bool hashed =
+        !failed_ && hash_ &&
+        BCRYPT_SUCCESS(BCryptFinishHash(hash_.get(), digest.data(), static_cast<ULONG>(digest.size()), 0));
     failed_ = true;
-    if (key == keys + keyCount ||
-        !BCRYPT_SUCCESS(BCryptFinishHash(hash_.get(), digest.data(), static_cast<ULONG>(digest.size()), 0)))
-        return false;
-    return SignatureVerifies(key->point, digest, signature);
+    return hashed && SignatureVerifies(key->point, digest, signature) ? SignatureVerdict::Signed
+                                                                      : SignatureVerdict::BadSignature;
 }

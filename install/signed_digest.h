@@ -9,15 +9,19 @@
 #include "base/cng_handles.h"
 #include "install/signature_check.h"
 
+// What the check of a package's signature found; the trail names each cause apart.
+enum class SignatureVerdict { Signed, NoSignature, UnknownKey, BadSignature };
+
 class SignedDigest {
 public:
     // Starts over, empty (the server sends the whole package again); false when CNG cannot be had.
     bool Begin();
     // The next bytes of the package; false when hashing failed.
     bool Add(const unsigned char* data, size_t size);
-    // True when the package ends in a signature (see ReadPackageSignature) by one of the keys,
-    // over every byte before it. Ends the digest: Begin comes before the next Add.
-    bool SignedBy(const PackageKey* keys, size_t keyCount);
+    // Signed when the package ends in a signature (see ReadPackageSignature) by one of the keys,
+    // over every byte before it. Ends the digest: Begin comes before the next Add. A digest that
+    // failed is a bad signature.
+    SignatureVerdict Check(const PackageKey* keys, size_t keyCount);
 
 private:
     bool Hash(const unsigned char* data, size_t size);

@@ -5,6 +5,8 @@
 #   ldsetup   Conferma to the success message (download, unpacking, INI, shortcut), timed by the
 #             harness; then once more while the harness times how long the interface takes to
 #             answer (that run's own time is reported apart: the probing costs the program time);
+#   ldsetup with a key  the same with a package key built in (the build's ldsetup_signed.exe),
+#             which checks the signature the package carries (the package is signed for both);
 #   floor     tools/download_floor: 4,096-byte InternetReadFile + WriteFile, then zlib unpacking
 #             of every entry, nothing else (under the same Wine); ldsetup's worker reads up to 16
 #             blocks per call, the floor one, as the floor is defined;
@@ -30,7 +32,7 @@ bash tools/install-deps.sh
 build="$root/build/bench-x86_64"
 url=http://127.0.0.1:$port/Ludra47/LD46DEMO.zip
 cmake --preset mingw-x86_64 -B "$build" -DLUDRA_PACKAGE_URL="$url" -DLUDRA_NO_DATA_LIMIT_MS=30000 >/dev/null
-cmake --build "$build" --target ldsetup ldharness ldfloor -j2 >/dev/null
+cmake --build "$build" --target ldsetup ldsetup_signed ldharness ldfloor -j2 >/dev/null
 harness="$build/tools/harness/ldharness.exe"
 floor="$build/tools/download_floor/ldfloor.exe"
 
@@ -39,6 +41,8 @@ rm -rf "$bench/www" "$bench/curl"
 mkdir -p "$bench/www/Ludra47" "$bench/curl"
 package="$bench/www/Ludra47/LD46DEMO.zip"
 python3 tools/make_demo_package.py "$package" --size 39057124
+/usr/bin/python3 tools/sign-package.py "$build/test-signing/vendor/package-signing.key" "$package" >/dev/null
+signed_setup="Z:${build//\//\\}\\ldsetup_signed.exe"
 size=$(stat -c %s "$package")
 
 LUDRA_BUILD_DIR="$bench"
@@ -80,7 +84,7 @@ set_mode() { # pinned|unpinned
 value() { grep "^$1=" "$2" | head -1 | cut -d= -f2-; }
 now_ns() { date +%s%N; }
 
-run_ldsetup() { # OUT [--quiet]
+run_ldsetup() { # OUT [--quiet] [PROGRAM]
     "${pin[@]}" "$WINE64" "$harness" bench "${@:2}" </dev/null >"$1" 2>/dev/null || true
     value install_ms "$1"
 }
@@ -110,6 +114,9 @@ for mode in pinned unpinned; do
         ms=$(run_ldsetup "$bench/quiet.txt" --quiet)
         echo "$mode ldsetup $round ${ms:-nan}" | tee -a "$results"
         echo "$mode ldsetup_step $round $(value download_step_ms "$bench/quiet.txt")" | tee -a "$results"
+        ms=$(run_ldsetup "$bench/quiet.txt" --quiet "$signed_setup")
+        echo "$mode ldsetup_keyed $round ${ms:-nan}" | tee -a "$results"
+        echo "$mode ldsetup_keyed_step $round $(value download_step_ms "$bench/quiet.txt")" | tee -a "$results"
         # Once more with the interface probed, for its answer times (its own time is not compared).
         ms=$(run_ldsetup "$bench/install-$mode-$round.txt")
         echo "$mode ldsetup_probed $round ${ms:-nan}" >>"$results"
@@ -163,6 +170,8 @@ def table(mode):
     for name, what in [
         ("ldsetup_step", "ldsetup: Conferma to the end of the download step (download and unpacking)"),
         ("ldsetup", "ldsetup: Conferma to the success message (then INI and shortcut too)"),
+        ("ldsetup_keyed_step", "ldsetup with a package key built in: to the end of the download step"),
+        ("ldsetup_keyed", "ldsetup with a package key built in: to the success message"),
         ("floor", "floor: `InternetReadFile` 4,096 + `WriteFile`, then zlib unpacking"),
         ("floor+peek", "floor with one `PeekMessage` per block"),
         ("curl+unzip", "`curl -o` then `unzip`, natively"),
@@ -190,6 +199,7 @@ mib = 1024 * 1024
 blocks = (size + 4095) // 4096
 headline = {m: median(m, "ldsetup_step") / median(m, "floor") for m in ("pinned", "unpinned")}
 whole = {m: median(m, "ldsetup") / median(m, "floor") for m in ("pinned", "unpinned")}
+keyed = {m: (median(m, "ldsetup_keyed_step") / median(m, "ldsetup_step") - 1) * 100 for m in ("pinned", "unpinned")}
 out = f"""# Performance
 
 Measured by `tools/benchmark.sh` on this project's machine (2 cores, at times shared with other builds,
@@ -202,6 +212,11 @@ compare within one run, and prefer the medians.
 **ldsetup's download and unpacking against the bare floor (median): {headline["pinned"]:.2f}x pinned,
 {headline["unpinned"]:.2f}x unpinned.** From Conferma to the success message (the INI configuration
 and the shortcut too): {whole["pinned"]:.2f}x pinned, {whole["unpinned"]:.2f}x unpinned.
+
+**With a package key built in** (the package's digest taken as it is written, its signature checked
+before the unpacking), the download step's median is {keyed["pinned"]:+.1f}% pinned and
+{keyed["unpinned"]:+.1f}% unpinned against the same rounds without a key. Both install the same
+signed package.
 
 ## Download and unpacking, pinned to one CPU
 
@@ -309,7 +324,7 @@ PY
 echo "== size of the release builds (stripped)"
 sizes=()
 for preset in mingw-i686-release mingw-x86_64-release; do
-    cmake --preset "$preset" >/dev/null
+    cmake --preset "$preset" -DLUDRA_PACKAGE_KEYS="$(bash tools/build-signing-key.sh)" >/dev/null
     cmake --build --preset "$preset" --target ldsetup -j"$(nproc)" >/dev/null
     exe="build/$preset/ldsetup.exe"
     if bash tools/check-release.sh "$exe" >"$bench/$preset.check" 2>&1; then

@@ -4,7 +4,8 @@
 #   - every resource of resources/ldsetup.rc in it, unchanged (the executable's resources, dumped
 #     by windres, equal those of the .rc compiled on its own, byte for byte);
 #   - its package URL is not a loopback one (unless --loopback-ok: a test build's program);
-#   - with MAX_BYTES, at most that size.
+#   - with MAX_BYTES, at most that size;
+# and it prints what the program trusts: its package keys' ids, its pinned digest, or UNVERIFIED.
 # usage: check-release.sh [--loopback-ok] path/to/ldsetup.exe [MAX_BYTES]
 # Prints one line per check and the resources it found; exit code 0 only if every check passes.
 set -uo pipefail
@@ -90,5 +91,9 @@ elif echo "$urls" | grep -Eq '://(127\.|localhost|\[::1\])'; then
 else
     pass "package URL: $urls"
 fi
+
+# What a downloaded package is checked against, read from the program's own bytes.
+trusted=$(/usr/bin/python3 "$root/tools/trusted_keys.py" "$exe" | tr '\n' ',' | sed 's/,$//; s/,/, /g')
+echo "      trusts: $trusted"
 
 exit $((failures > 0))

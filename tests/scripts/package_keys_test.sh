@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tools/package_keys.py: a P-256 public key becomes its id (the first 8 bytes of the SHA-256 of
-# 04 || X || Y) and its point; anything else stops it with the file's name.
+# 04 || X || Y) and its point; anything else stops it with the file's name. tools/trusted_keys.py
+# finds such a key, and a pinned digest, among a program's bytes.
 set -euo pipefail
 root=$1
 work=$(mktemp -d)
@@ -29,4 +30,19 @@ for bad in "$work/p384.pem" "$work/text.pem" "$work/missing.pem" "$work/key.pem"
     [[ $message == *"$bad"* ]] || fail "the refusal does not name $bad: $message"
     [ ! -e "$work/bad.h" ] || fail "a header was written for $bad"
 done
+# A program's bytes: the key's id before its point, a digest string, and a point after another id.
+trusted=$root/tools/trusted_keys.py
+unhex() { /usr/bin/python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex(sys.argv[1]))' "$1"; }
+unhex "$id${point:2}" >"$work/table"
+head -c 5000 /dev/urandom >"$work/program.exe"
+cat "$work/table" >>"$work/program.exe"
+printf '\0' >>"$work/program.exe"
+printf 'AB%.0s' $(seq 32) >>"$work/program.exe"
+printf '\0' >>"$work/program.exe"
+unhex "0000000000000000${point:2}" >>"$work/program.exe"
+head -c 5000 /dev/urandom >>"$work/program.exe"
+[ "$(/usr/bin/python3 "$trusted" "$work/program.exe")" = "key $id
+digest $(printf 'ab%.0s' $(seq 32))" ] || fail "trusted_keys: $(/usr/bin/python3 "$trusted" "$work/program.exe")"
+head -c 5000 /dev/urandom >"$work/plain.exe"
+[ "$(/usr/bin/python3 "$trusted" "$work/plain.exe")" = UNVERIFIED ] || fail "a program with no key is not UNVERIFIED"
 echo "package_keys: ok"

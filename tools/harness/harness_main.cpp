@@ -1,11 +1,13 @@
 // ldharness.exe: runs one whole installation of ldsetup.exe unattended, as a user would,
 // printing the texts of every screen it meets and saving a screenshot of each.
-//   ldharness.exe demo OUTPUT_FOLDER
+//   ldharness.exe demo OUTPUT_FOLDER [PROGRAM]
 // It also measures one installation for the benchmarks:
 //   ldharness.exe bench      time from Conferma to the success message, GDI objects and private
 //                            bytes before and after, and the longest stall of the interface
 //   ldharness.exe bench --quiet  the same time, measured without probing the interface
 //   ldharness.exe repaint N  GDI objects and private bytes around N repaints of the wait dialog
+// PROGRAM, last on the line of demo and bench, is the setup program run (default: the build's
+// ldsetup.exe), such as the build's ldsetup_signed.exe.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,6 +23,9 @@
 #include "resources/resource_ids.h"
 
 namespace {
+
+// The setup program that is run.
+const char* SetupProgram = LDSETUP_EXE;
 
 using namespace harness;
 
@@ -53,8 +58,8 @@ int RunDemo(const std::string& outputFolder) {
     RemoveTree("C:\\LUDRA47");
 
     Program program;
-    if (!program.Start(LDSETUP_EXE)) {
-        std::printf("cannot start %s\n", LDSETUP_EXE);
+    if (!program.Start(SetupProgram)) {
+        std::printf("cannot start %s\n", SetupProgram);
         return 1;
     }
     std::printf("== ldsetup.exe started\n");
@@ -230,7 +235,7 @@ private:
 HWND StartAtSetupDialog(Program& program) {
     RemoveTree("C:\\LUDRA");
     RemoveTree("C:\\LUDRA47");
-    if (!program.Start(LDSETUP_EXE))
+    if (!program.Start(SetupProgram))
         return nullptr;
     return WaitForDialogWithControl(program.Id(), IDC_FOLDER);
 }
@@ -354,14 +359,18 @@ int RunRepaints(int count) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "demo") == 0)
+    const bool demo = argc >= 3 && std::strcmp(argv[1], "demo") == 0;
+    const bool bench = argc >= 2 && std::strcmp(argv[1], "bench") == 0;
+    const bool quiet = bench && argc >= 3 && std::strcmp(argv[2], "--quiet") == 0;
+    const int fixedArgs = demo ? 3 : bench ? (quiet ? 3 : 2) : argc;
+    if ((demo || bench) && argc == fixedArgs + 1)
+        SetupProgram = argv[fixedArgs];
+    if (demo && argc <= 4)
         return RunDemo(argv[2]);
-    if (argc == 2 && std::strcmp(argv[1], "bench") == 0)
-        return RunBench(true);
-    if (argc == 3 && std::strcmp(argv[1], "bench") == 0 && std::strcmp(argv[2], "--quiet") == 0)
-        return RunBench(false);
+    if (bench && argc <= fixedArgs + 1)
+        return RunBench(!quiet);
     if (argc == 3 && std::strcmp(argv[1], "repaint") == 0)
         return RunRepaints(std::atoi(argv[2]));
-    std::printf("usage: ldharness demo OUTPUT_FOLDER | bench | repaint COUNT\n");
+    std::printf("usage: ldharness demo OUTPUT_FOLDER [PROGRAM] | bench [--quiet] [PROGRAM] | repaint COUNT\n");
     return 2;
 }

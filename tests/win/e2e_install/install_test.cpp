@@ -113,8 +113,8 @@ protected:
         Serve(response);
     }
 
-    HWND StartAndConfirm() {
-        EXPECT_TRUE(program_.Start(LDSETUP_EXE));
+    HWND StartAndConfirm(const char* program = LDSETUP_EXE) {
+        EXPECT_TRUE(program_.Start(program));
         HWND dialog = WaitForDialogWithControl(program_.Id(), IDC_FOLDER);
         EXPECT_NE(nullptr, dialog);
         if (!dialog)
@@ -434,6 +434,57 @@ TEST_F(Installation, LudraIniThatCannotBeWrittenEndsIncompleteWithItsTrail) {
               trail.Lines());
     EXPECT_FALSE(FileExists(DesktopShortcut()));
     CancelAndExpectCleanExit(program_, dialog);
+}
+
+// The signed build installs the package its key signed, and refuses, before anything of it is
+// unpacked, one changed by a byte, one another key signed, one not signed and one that a byte
+// follows: the download message, 2004, and neither files nor the package left in the folder.
+TEST_F(Installation, SignedBuildInstallsOnlyThePackageItsKeySigned) {
+    const std::string signedPackage = ReadWholeFile(std::string(SIGNED_PACKAGES) + "\\vendor\\LD46DEMO.zip");
+    ASSERT_GT(signedPackage.size(), 1000u);
+    std::string changed = signedPackage;
+    changed[200] ^= 0x01;
+    const struct {
+        const char* name;
+        std::string package;
+        const char* cause;
+    } rows[] = {
+        {"signed by the build's key", signedPackage, nullptr},
+        {"a byte of a file changed", changed, "bad signature"},
+        {"signed by another key", ReadWholeFile(std::string(SIGNED_PACKAGES) + "\\stranger\\LD46DEMO.zip"),
+         "unknown key"},
+        {"not signed", ReadWholeFile(DEMO_PACKAGE), "no signature"},
+        {"a byte appended", signedPackage + "x", "no signature"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(RemoveTree(Folder));
+        http_.Stop();
+        ServePackage(row.package);
+        DebugOutput trail;
+        HWND dialog = StartAndConfirm(LDSETUP_SIGNED_EXE);
+        ASSERT_NE(nullptr, dialog);
+        if (!row.cause) {
+            EXPECT_EQ(DoneText, NextMessage());
+            DWORD exitCode = 99;
+            EXPECT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+            EXPECT_EQ(0u, exitCode);
+            EXPECT_EQ(DemoFile("LUDRA.EXE"), ReadWholeFile(std::string(Folder) + "\\LUDRA.EXE"));
+        } else {
+            EXPECT_EQ(DownloadFailedText, NextMessage());
+            EXPECT_EQ(IncompleteText, NextMessage());
+            ExpectDialogBackForAnotherTry(dialog);
+            CancelAndExpectCleanExit(program_, dialog);
+            EXPECT_EQ(std::vector<std::string>{"Ludra Setup: package check failed (" + std::string(row.cause) +
+                                               "): error 13, HTTP status 200, " + std::to_string(row.package.size()) +
+                                               " bytes received, 0 resumes"},
+                      trail.Lines());
+            EXPECT_FALSE(FileExists("C:\\LUDRA\\LUDRA.EXE"));
+            EXPECT_FALSE(FileExists("C:\\LUDRA\\SETUP.INF"));
+        }
+        EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
+        DeleteFileA(DesktopShortcut().c_str());
+    }
 }
 
 } // namespace
