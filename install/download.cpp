@@ -54,8 +54,9 @@ struct PackageWriter {
     uint64_t limit = PackageSizeLimit;
     uint64_t total = 0;
     uint64_t nextCheck = 0;
-    DWORD error = 0;      // why the writing stopped, for the trail
-    bool refused = false; // too large for the limit or the disk: the file is no package
+    DWORD error = 0;                // why the writing stopped, for the trail
+    bool refused = false;           // too large for the limit or the disk: the file is no package
+    SignedDigest* digest = nullptr; // the package's digest, taken as it is written (null: none)
 };
 
 bool Refuse(PackageWriter& writer, DWORD error) {
@@ -96,6 +97,9 @@ bool WriteBlock(PackageWriter& writer, const unsigned char* block, DWORD count) 
         return false;
     }
     writer.total += count;
+    // A digest that failed fails the signature's check at the end.
+    if (writer.digest)
+        writer.digest->Add(block, count);
     return true;
 }
 
@@ -107,6 +111,8 @@ bool BeginAgain(PackageWriter& writer, const PackageTransfer& transfer) {
     }
     writer.total = 0;
     writer.nextCheck = 0;
+    if (writer.digest)
+        writer.digest->Begin();
     uint64_t announced = 0;
     return !AnnouncedLength(transfer, &announced) || RoomFor(writer, announced);
 }
@@ -169,9 +175,8 @@ int CopyTransferToFile(PackageTransfer& transfer, PackageWriter& writer, DWORD e
 // Has the worker open the URL, then writes the body into PackagePath, which it refuses before
 // writing anything when the announced length is too large. The file is closed on every path
 // (deleted when it was refused); the worker closes its handles once its last call has returned.
-bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transfer, PackageWriter& writer,
-                    bool takeDigest) {
-    if (!StartTransfer(transfer, url, nullptr, NoDataLimitMs, takeDigest))
+bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transfer, PackageWriter& writer) {
+    if (!StartTransfer(transfer, url, nullptr, NoDataLimitMs))
         return false;
     const TransferWait opened = WaitForRequest(transfer);
     if (opened != TransferWait::Ready) {
@@ -220,12 +225,12 @@ int FailDownload(HWND owner, PackageTransfer& transfer) {
 
 // Why a received package is not to be unpacked, for the trail; null when it is the build's own:
 // the digest the build pins (if any) and the signature of one of its keys (if any).
-const char* RefusalOf(const char* expectedSha256, PackageTransfer& transfer, const PackageKey* keys, size_t keyCount) {
+const char* RefusalOf(const char* expectedSha256, SignedDigest& digest, const PackageKey* keys, size_t keyCount) {
     if (!PackageMatchesDigest(PackagePath, expectedSha256))
         return "digest mismatch";
     if (keyCount == 0)
         return nullptr;
-    switch (CheckTransferSignature(transfer, keys, keyCount)) {
+    switch (digest.Check(keys, keyCount)) {
     case SignatureVerdict::Signed: return nullptr;
     case SignatureVerdict::NoSignature: return "no signature";
     case SignatureVerdict::UnknownKey: return "unknown key";
@@ -283,7 +288,12 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
     PackageWriter writer;
     writer.folder = folder;
     writer.limit = packageLimit;
-    if (!ReceivePackage(folder, url, transfer, writer, keyCount > 0)) {
+    SignedDigest digest;
+    if (keyCount > 0) {
+        digest.Begin();
+        writer.digest = &digest;
+    }
+    if (!ReceivePackage(folder, url, transfer, writer)) {
         LeaveDownloadTrail("download", writer.error, transfer);
         return FailDownload(owner, transfer);
     }
@@ -295,7 +305,7 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
     // A package that is not the one the build expects, or that no key of the vendor signed, is a
     // failed download: it is not unpacked, nor left in the folder, where it could be opened.
     const char* refusal =
-        guard.valid() ? RefusalOf(expectedSha256, transfer, keys, keyCount) : "held open by another program";
+        guard.valid() ? RefusalOf(expectedSha256, digest, keys, keyCount) : "held open by another program";
     if (refusal) {
         LeaveDownloadTrail("package check", guardError ? guardError : ERROR_INVALID_DATA, transfer, refusal);
         guard.reset();

@@ -127,13 +127,11 @@ BodyEnd ReadAhead(TransferState& state, HINTERNET request) {
     while (WaitForSpace(state, &into, &room)) {
         DWORD count = 0;
         const bool read = ReadArrived(state, request, into, room, &count);
-        // A read that fails (a reset, a time-out) still counts the bytes it placed.
-        const DWORD placed = count <= room ? count : 0;
-        if (state.digesting)
-            state.digest.Add(into, placed);
         CriticalSectionLock lock(state.lock);
         if (state.stopping)
             return BodyEnd::Stopped;
+        // A read that fails (a reset, a time-out) still counts the bytes it placed.
+        const DWORD placed = count <= room ? count : 0;
         HandOver(state, placed, false);
         if (read && placed > 0) {
             WakeGui(state);
@@ -194,8 +192,6 @@ void RestartBody(TransferState& state, bool lengthAnnounced, uint64_t length) {
     state.restartAt = state.tail;
     state.lengthAnnounced = lengthAnnounced;
     state.announcedLength = length;
-    if (state.digesting)
-        state.digest.Begin();
     WakeGui(state, true);
 }
 
@@ -319,8 +315,7 @@ PackageTransfer::~PackageTransfer() {
     AbandonTransfer(*this);
 }
 
-bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRequest, DWORD noDataLimitMs,
-                   bool takeDigest) {
+bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRequest, DWORD noDataLimitMs) {
     AbandonTransfer(transfer);
     auto* state = new (std::nothrow) TransferState;
     if (!state)
@@ -335,10 +330,6 @@ bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRe
     state->wakeWorker.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     state->stopped.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     state->lastDataTick = GetTickCount64();
-    // A digest CNG cannot begin fails the signature's check at the end.
-    state->digesting = takeDigest;
-    if (takeDigest)
-        state->digest.Begin();
     if (!state->memory || !state->dataReady || !state->wakeWorker || !state->stopped) {
         delete state;
         return false;
@@ -464,15 +455,4 @@ HGLOBAL AllocLockedBlock(SIZE_T size, void** block) {
     }
     *block = locked;
     return memory;
-}
-
-SignatureVerdict CheckTransferSignature(PackageTransfer& transfer, const PackageKey* keys, size_t keyCount) {
-    TransferState& state = *transfer.state;
-    {
-        CriticalSectionLock lock(state.lock);
-        // Until the whole body has arrived the worker may still be adding to the digest.
-        if (!state.ended || !state.digesting)
-            return SignatureVerdict::BadSignature;
-    }
-    return state.digest.Check(keys, keyCount);
 }

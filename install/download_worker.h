@@ -11,7 +11,6 @@
 
 #include "base/kernel_handles.h"
 #include "base/internet_handles.h"
-#include "install/signed_digest.h"
 
 constexpr DWORD TransferBlockSize = 4096;
 // Blocks the worker may read ahead of the GUI thread.
@@ -73,10 +72,8 @@ struct PackageTransfer {
 };
 
 // Starts the worker: it opens url (or reads givenRequest, which it never closes, when url is
-// null), and with takeDigest takes the body's digest as it arrives (see CheckTransferSignature).
-// False when the worker could not be had; nothing runs then.
-bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRequest, DWORD noDataLimitMs,
-                   bool takeDigest = false);
+// null). False when the worker could not be had; nothing runs then.
+bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRequest, DWORD noDataLimitMs);
 // Waits, pumping, until the request is open (Ready), failed, or no answer came within the bounds of
 // its calls (the connection and the answer, each within the limit) and half a limit more.
 TransferWait WaitForRequest(PackageTransfer& transfer);
@@ -95,7 +92,3 @@ void FinishTransfer(PackageTransfer& transfer);
 // The body's announced length, when the server announced one.
 bool AnnouncedLength(const PackageTransfer& transfer, uint64_t* length);
 TransferReport ReportOf(const PackageTransfer& transfer);
-// Once the whole body has arrived (NextBlock said Ended), the signature it ends in checked against
-// the digest of every byte before it (see SignedDigest); a bad signature before that, or without
-// takeDigest.
-SignatureVerdict CheckTransferSignature(PackageTransfer& transfer, const PackageKey* keys, size_t keyCount);

@@ -11,7 +11,6 @@
 #include "base/internet_handles.h"
 #include "base/kernel_handles.h"
 #include "install/download_worker.h"
-#include "install/signed_digest.h"
 
 constexpr DWORD HttpStatusOk = 200;
 
@@ -38,10 +37,6 @@ struct TransferState {
     DWORD flags = 0;
     std::string validator;
     DWORD validatorHeader = HTTP_QUERY_ETAG;
-    // The package's digest, taken by the worker as the bytes arrive (while the GUI thread writes
-    // the blocks before them); the GUI thread reads it only once the whole body has arrived.
-    bool digesting = false;
-    SignedDigest digest;
 
     CRITICAL_SECTION lock = {};
     // Everything below is guarded by the lock.
