@@ -126,7 +126,8 @@ private:
 };
 
 // Only a package one of the built-in keys signed is unpacked; any other is a failed download that
-// leaves nothing behind, neither its files nor the package.
+// leaves nothing behind, neither its files nor the package. The digest follows a drop: across a
+// resume it goes on, and it starts again with a package the server sends whole again.
 TEST(SignedDownload, OnlyAPackageSignedByAKnownKeyIsUnpacked) {
     const TestSigner vendor;
     const TestSigner stranger;
@@ -138,9 +139,13 @@ TEST(SignedDownload, OnlyAPackageSignedByAKnownKeyIsUnpacked) {
     const struct {
         const char* name;
         std::string package;
-        const char* cause; // null: installs
+        const char* cause;    // null: installs
+        bool dropped = false; // the first answer is cut at half
+        bool ranges = false;  // and the rest is then asked for and sent
     } rows[] = {
         {"signed by the vendor", signedPackage, nullptr},
+        {"resumed after a drop", signedPackage, nullptr, true, true},
+        {"sent whole again after a drop", signedPackage, nullptr, true, false},
         {"a byte of a file changed", changed, "bad signature"},
         {"signed by another key", stranger.Sign(zip), "unknown key"},
         {"not signed", zip.Build(), "no signature"},
@@ -157,6 +162,12 @@ TEST(SignedDownload, OnlyAPackageSignedByAKnownKeyIsUnpacked) {
         ASSERT_TRUE(server.Start(0));
         harness::HttpResponse response;
         response.body = row.package;
+        response.etag = "\"v1\"";
+        response.rangeRequests = row.ranges;
+        if (row.dropped) {
+            response.cutAfter = row.package.size() / 2;
+            response.cutAnswers = 1;
+        }
         server.SetResponse(response);
         const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/Ludra47/LD46DEMO.zip";
         BoxAnswerer boxes;
@@ -166,6 +177,7 @@ TEST(SignedDownload, OnlyAPackageSignedByAKnownKeyIsUnpacked) {
         EXPECT_EQ(PathExists(folder + "\\LUDRA.EXE"), !row.cause);
         EXPECT_FALSE(PathExists(folder + "\\LD46DEMO.zip")) << "the package was left in the folder";
         EXPECT_EQ(trail.Lines("Ludra Setup: package check").size(), row.cause ? 1u : 0u);
+        EXPECT_EQ(server.RequestCount(), row.dropped ? 2 : 1);
         if (row.cause) {
             EXPECT_EQ(trail.Lines("Ludra Setup: package check failed (" + std::string(row.cause) + ")").size(), 1u);
         }
