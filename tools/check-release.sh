@@ -5,17 +5,25 @@
 #     by windres, equal those of the .rc compiled on its own, byte for byte);
 #   - its package URL is not a loopback one (unless --loopback-ok: a test build's program);
 #   - with MAX_BYTES, at most that size;
-# and it prints what the program trusts: its package keys' ids, its pinned digest, or UNVERIFIED.
-# usage: check-release.sh [--loopback-ok] path/to/ldsetup.exe [MAX_BYTES]
+#   - with --reproduce PRESET: built again from the same sources with that preset and the build's
+#     settings, in another folder (build/reproduce/PRESET), it is the same, byte for byte;
+# and it prints what the program trusts (its package keys' ids, its pinned digest, or UNVERIFIED)
+# and its SHA-256.
+# usage: check-release.sh [--loopback-ok] [--reproduce PRESET] path/to/ldsetup.exe [MAX_BYTES]
 # Prints one line per check and the resources it found; exit code 0 only if every check passes.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 loopback_ok=0
-if [ "${1:-}" = "--loopback-ok" ]; then
-    loopback_ok=1
+reproduce=""
+while [ $# -gt 0 ]; do
+    case $1 in
+    --loopback-ok) loopback_ok=1 ;;
+    --reproduce) reproduce=${2:?--reproduce needs a preset} && shift ;;
+    *) break ;;
+    esac
     shift
-fi
-exe=${1:?usage: check-release.sh [--loopback-ok] path/to/ldsetup.exe [MAX_BYTES]}
+done
+exe=${1:?usage: check-release.sh [--loopback-ok] [--reproduce PRESET] path/to/ldsetup.exe [MAX_BYTES]}
 max_bytes=${2:-}
 [ -f "$exe" ] || { echo "FAIL: $exe does not exist"; exit 1; }
 
@@ -95,5 +103,28 @@ fi
 # What a downloaded package is checked against, read from the program's own bytes.
 trusted=$(/usr/bin/python3 "$root/tools/trusted_keys.py" "$exe" | tr '\n' ',' | sed 's/,$//; s/,/, /g')
 echo "      trusts: $trusted"
+
+# The same sources built again elsewhere, with the settings the program was built with.
+if [ -n "$reproduce" ]; then
+    cache=$(dirname "$exe")/CMakeCache.txt
+    cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
+    again=$root/build/reproduce/$reproduce
+    if [ ! -f "$cache" ]; then
+        fail "no CMakeCache.txt beside $exe: its settings are unknown"
+    elif cmake --preset "$reproduce" -S "$root" -B "$again" -DLUDRA_PACKAGE_URL="$(cached LUDRA_PACKAGE_URL)" \
+        -DLUDRA_PACKAGE_KEYS="$(cached LUDRA_PACKAGE_KEYS)" -DLUDRA_PACKAGE_SHA256="$(cached LUDRA_PACKAGE_SHA256)" \
+        -DLUDRA_UNVERIFIED_PACKAGE="$(cached LUDRA_UNVERIFIED_PACKAGE)" >"$work/again.log" 2>&1 &&
+        cmake --build "$again" --target ldsetup >>"$work/again.log" 2>&1; then
+        if cmp -s "$exe" "$again/ldsetup.exe"; then
+            pass "built again in $again: the same, byte for byte"
+        else
+            fail "built again in $again, it differs in $(cmp -l "$exe" "$again/ldsetup.exe" 2>/dev/null | wc -l) bytes" \
+                "(the first: $(cmp "$exe" "$again/ldsetup.exe" | sed 's/.*differ: //'))"
+        fi
+    else
+        fail "could not be built again in $again: $(tail -1 "$work/again.log")"
+    fi
+fi
+echo "      SHA-256: $(sha256sum "$exe" | cut -d' ' -f1)"
 
 exit $((failures > 0))

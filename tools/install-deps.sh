@@ -18,7 +18,7 @@ packages=(
     googletest
     clang-format clang-tidy
     clang libclang-rt-14-dev
-    zip unzip curl openssl
+    zip unzip curl openssl osslsigncode
     python3-pil python3-cryptography fonts-dejavu-core
 )
 read -r -a apt_pauses <<<"${LUDRA_APT_PAUSES:-10 30}"

@@ -87,8 +87,10 @@ for log in build/*/wine-restarts.log; do
     cat "$log"
 done
 
-echo "== the shipped program: build/mingw-i686-release/ldsetup.exe"
-bash tools/check-release.sh build/mingw-i686-release/ldsetup.exe 1900000 || status=1
+echo "== the shipped program: build/mingw-i686-release/ldsetup.exe, and the same built again elsewhere"
+bash tools/check-release.sh --reproduce mingw-i686-release build/mingw-i686-release/ldsetup.exe 1900000 || status=1
+echo "== the shipped program signed with a throwaway code-signing certificate"
+bash tests/scripts/signed_release_check.sh build/mingw-i686-release/ldsetup.exe 1900000 || status=1
 
 [ -z "$not_tested" ] || echo "note: not a whole run: $not_tested"
 exit $status
