@@ -93,9 +93,10 @@ TEST_F(DigestDownload, PackageWithAnotherDigestIsAFailedDownloadAndNotUnpacked) 
     EXPECT_EQ(DownloadFailed, Download(wrong.c_str()));
     EXPECT_EQ(std::vector<std::string>{DownloadFailedText}, boxes.Texts());
     // The support desk reads that the package came whole and was refused (ERROR_INVALID_DATA).
-    EXPECT_EQ(std::vector<std::string>{"Ludra Setup: package check failed (digest mismatch): error 13, HTTP status 200, " +
-                                       std::to_string(package_.size()) + " bytes received, 0 resumes"},
-              trail.Lines());
+    EXPECT_EQ(
+        std::vector<std::string>{"Ludra Setup: package check failed (digest mismatch): error 13, HTTP status 200, " +
+                                 std::to_string(package_.size()) + " bytes received, 0 resumes"},
+        trail.Lines());
     EXPECT_FALSE(PathExists(folder_ + "\\SETUP.INF"));
     EXPECT_FALSE(PathExists(folder_ + "\\LD46DEMO.zip")) << "a refused package was left in the folder";
 }
