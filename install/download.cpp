@@ -294,7 +294,7 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
         writer.digest = &digest;
     }
     if (!ReceivePackage(folder, url, transfer, writer)) {
-        LeaveDownloadTrail("download", writer.error, transfer);
+        LeaveDownloadTrail("download", writer.error, transfer, ReportOf(transfer).viaProxy ? "proxy" : "direct");
         return FailDownload(owner, transfer);
     }
     // From the check to the end of the unpacking no other program may write the package, so that

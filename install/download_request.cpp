@@ -17,6 +17,8 @@
 #include "install/http_range.h"
 
 namespace {
+enum class RoadOutcome { Answered, Unreached, Failed };
+
 constexpr char AgentName[] = "VaVava";
 constexpr DWORD HttpStatusPartial = 206;
 constexpr size_t HostNameSize = 256;
@@ -113,11 +115,12 @@ ResumeAnswer TakeResumeAnswer(TransferState& state, HINTERNET request, bool rang
     return ResumeAnswer::Restarts;
 }
 
-// The root (a direct connection: any proxy configured on the machine is ignored) and the
-// connection to the URL's server; the request's object (path and query) and flags.
-bool Connect(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared, std::string* object,
-             DWORD* flags) {
-    Publish(shared, handles.root, InternetOpenA(AgentName, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+// The root of the road (INTERNET_OPEN_TYPE_DIRECT ignores any proxy configured on the machine;
+// INTERNET_OPEN_TYPE_PRECONFIG takes the system's configuration) and the connection to the URL's
+// server; the request's object (path and query) and flags.
+bool Connect(const char* url, DWORD road, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared,
+             std::string* object, DWORD* flags) {
+    Publish(shared, handles.root, InternetOpenA(AgentName, road, nullptr, nullptr, 0));
     if (!handles.root)
         return false;
     BoundWaits(handles.root.get(), noDataLimitMs);
@@ -137,6 +140,98 @@ bool Connect(const char* url, RequestHandles& handles, DWORD noDataLimitMs, Tran
     *flags = RequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
     return handles.connect.valid();
 }
+// A failure of the connection itself, before any answer: the server could not be reached (refused,
+// unreachable, no name, timed out, reset). WinINet's codes, and the sockets' that Wine gives.
+bool IsConnectionError(DWORD error) {
+    switch (error) {
+    case ERROR_INTERNET_CANNOT_CONNECT:
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+    case ERROR_INTERNET_TIMEOUT:
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case ERROR_INTERNET_CONNECTION_RESET:
+    case ERROR_NOT_CONNECTED:
+    case WSAECONNREFUSED:
+    case WSAETIMEDOUT:
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH: return true;
+    default: return false;
+    }
+}
+
+bool Stopping(TransferState* shared) {
+    if (!shared)
+        return false;
+    CriticalSectionLock lock(shared->lock);
+    return shared->stopping;
+}
+
+// The system's configuration names a proxy: a proxy server, or a script (PAC) that picks one.
+// Automatic detection alone, which Windows turns on by default, names none.
+bool ProxyConfigured() {
+    InternetHandle root(InternetOpenA(AgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    alignas(INTERNET_PROXY_INFO) char info[HeaderTextSize] = {};
+    DWORD size = sizeof info;
+    if (root && InternetQueryOptionA(root.get(), INTERNET_OPTION_PROXY, info, &size) &&
+        reinterpret_cast<const INTERNET_PROXY_INFO*>(info)->dwAccessType == INTERNET_OPEN_TYPE_PROXY)
+        return true;
+    INTERNET_PER_CONN_OPTIONA option = {};
+    option.dwOption = INTERNET_PER_CONN_FLAGS;
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof list;
+    list.dwOptionCount = 1;
+    list.pOptions = &option;
+    DWORD listSize = sizeof list;
+    return InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &listSize) &&
+           (option.Value.dwValue & PROXY_TYPE_AUTO_PROXY_URL) != 0;
+}
+
+// The direct road's handles are closed, the request first, and the road is marked as the proxy's:
+// the trail names it, a resume takes it, and the GUI thread's clock gives its opening a bound of
+// its own.
+void TakeProxyRoad(TransferState* shared, RequestHandles& handles) {
+    RequestHandles direct; // closed on return, outside the lock
+    if (!shared) {
+        direct = std::move(handles);
+        return;
+    }
+    CriticalSectionLock lock(shared->lock);
+    direct = std::move(handles);
+    shared->report.viaProxy = true;
+    shared->report.error = 0;
+    shared->roadTick = GetTickCount64();
+}
+
+// Opens the request on one road: Answered when its answer is the package (200), Unreached when the
+// connection failed before any answer, Failed otherwise (an error page, a redirect off https, a
+// failure that is not the connection's).
+RoadOutcome OpenOnRoad(const char* url, DWORD road, RequestHandles& handles, DWORD noDataLimitMs,
+                       TransferState* shared) {
+    std::string object;
+    DWORD flags = 0;
+    if (!Connect(url, road, handles, noDataLimitMs, shared, &object, &flags))
+        return RoadOutcome::Failed;
+    if (shared) {
+        shared->object = object;
+        shared->flags = flags;
+    }
+    if (!OpenGet(shared, handles, object, flags, noDataLimitMs))
+        return RoadOutcome::Failed;
+    if (!SendRequest(handles.request.get(), shared)) {
+        DWORD error = GetLastError();
+        if (shared) {
+            CriticalSectionLock lock(shared->lock);
+            error = shared->report.error;
+        }
+        return IsConnectionError(error) ? RoadOutcome::Unreached : RoadOutcome::Failed;
+    }
+    // The send returned, so the GUI thread no longer closes the request: it may be read here.
+    if ((flags & INTERNET_FLAG_SECURE) && !StillSecure(handles.request.get()))
+        return RoadOutcome::Failed;
+    return TakeFirstAnswer(handles.request.get(), shared) ? RoadOutcome::Answered : RoadOutcome::Failed;
+}
+
 } // namespace
 
 // An error page opens like the package; only the status tells them apart.
@@ -267,20 +362,13 @@ ResumeAnswer Resume(TransferState& state, ResumedBody* body) {
 }
 
 bool OpenRequest(const char* url, RequestHandles& handles, DWORD noDataLimitMs, TransferState* shared) {
-    if (!CheckConnection(url, shared))
-        return false;
-    std::string object;
-    DWORD flags = 0;
-    if (!Connect(url, handles, noDataLimitMs, shared, &object, &flags))
-        return false;
-    if (shared) {
-        shared->object = object;
-        shared->flags = flags;
-    }
-    if (!OpenGet(shared, handles, object, flags, noDataLimitMs) || !SendRequest(handles.request.get(), shared))
-        return false;
-    // The send returned, so the GUI thread no longer closes the request: it may be read here.
-    if ((flags & INTERNET_FLAG_SECURE) && !StillSecure(handles.request.get()))
-        return false;
-    return TakeFirstAnswer(handles.request.get(), shared);
+    const RoadOutcome direct = CheckConnection(url, shared)
+                                   ? OpenOnRoad(url, INTERNET_OPEN_TYPE_DIRECT, handles, noDataLimitMs, shared)
+                                   : RoadOutcome::Unreached;
+    if (direct != RoadOutcome::Unreached || Stopping(shared) || !ProxyConfigured())
+        return direct == RoadOutcome::Answered;
+    // The direct road failed before any answer: the same request once more through the proxy the
+    // system names, as the user's browser reaches the Internet.
+    TakeProxyRoad(shared, handles);
+    return OpenOnRoad(url, INTERNET_OPEN_TYPE_PRECONFIG, handles, noDataLimitMs, shared) == RoadOutcome::Answered;
 }

@@ -346,6 +346,7 @@ bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRe
 TransferWait WaitForRequest(PackageTransfer& transfer) {
     TransferState& state = *transfer.state;
     const ULONGLONG start = GetTickCount64();
+    ULONGLONG since = start;
     for (;;) {
         {
             CriticalSectionLock lock(state.lock);
@@ -354,8 +355,9 @@ TransferWait WaitForRequest(PackageTransfer& transfer) {
             if (state.failed)
                 return TransferWait::Failed;
             state.guiWaiting = true;
+            since = state.roadTick > start ? state.roadTick : start;
         }
-        const DWORD left = MillisecondsLeft(start, RequestBackstopMs(state.noDataLimitMs));
+        const DWORD left = MillisecondsLeft(since, RequestBackstopMs(state.noDataLimitMs));
         if (left == 0)
             return TransferWait::TimedOut;
         const TransferWait outcome = WaitOutcomeToTransfer(WaitPumping(state.dataReady.get(), left));

@@ -57,6 +57,7 @@ struct TransferReport {
     DWORD httpStatus = 0;  // the server's last status (0: no answer)
     uint64_t received = 0; // bytes of the package in hand, in order
     unsigned resumes = 0;
+    bool viaProxy = false; // the direct road failed before any answer; the system's proxy was taken
 };
 
 // The GUI thread's hold on one transfer. Letting go (AbandonTransfer, or the destructor) never

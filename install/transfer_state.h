@@ -60,6 +60,8 @@ struct TransferState {
     bool restartPending = false;
     unsigned restartAt = 0;
     ULONGLONG lastDataTick = 0;
+    // When the request began on the road it is on: the proxy's road has a bound of its own.
+    ULONGLONG roadTick = 0;
     bool lengthAnnounced = false;
     uint64_t announcedLength = 0;
     TransferReport report;

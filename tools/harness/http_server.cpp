@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace harness {
 
@@ -21,7 +22,10 @@ const char* ReasonPhrase(int status) {
     switch (status) {
     case 200: return "OK";
     case 206: return "Partial Content";
+    case 400: return "Bad Request";
+    case 403: return "Forbidden";
     case 404: return "Not Found";
+    case 407: return "Proxy Authentication Required";
     case 500: return "Internal Server Error";
     }
     return "Status";
@@ -150,6 +154,14 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         ranges_.push_back(range);
     }
     const size_t answer = static_cast<size_t>(requests_++);
+    if (response.proxy && request.rfind("CONNECT ", 0) == 0) {
+        Tunnel(clientHandle, request.substr(0, request.find("\r\n")), response.refuseConnect);
+        return;
+    }
+    if (response.proxy && request.find(" http://") != request.find(' ')) {
+        response.status = 400;
+        response.body = "not a proxy request";
+    }
     if (response.silent || answer == response.unansweredRequest) {
         HoldOpen(clientHandle);
         return;
@@ -196,6 +208,8 @@ void HttpServer::Answer(UINT_PTR clientHandle) {
         header += "ETag: " + response.etag + "\r\n";
     if (!response.lastModified.empty())
         header += "Last-Modified: " + response.lastModified + "\r\n";
+    if (response.status == 407)
+        header += "Proxy-Authenticate: Basic realm=\"office\"\r\n";
     header += "Connection: close\r\n\r\n";
     if (!SendAll(client, header.data(), header.size()))
         return;
@@ -257,6 +271,48 @@ void HttpServer::TrickleWithoutData(UINT_PTR clientHandle, const std::string& bo
     while (!stopping_ && GetTickCount64() < until && SendAll(client, "x", 1))
         Sleep(TrickleMs);
     ++heldClosed_;
+}
+
+// A CONNECT: the tunnel to 127.0.0.1 at the port it names, both ways until either side closes.
+void HttpServer::Tunnel(UINT_PTR clientHandle, const std::string& requestLine, bool refuse) {
+    const SOCKET client = static_cast<SOCKET>(clientHandle);
+    const size_t colon = requestLine.find(':');
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port =
+        htons(static_cast<u_short>(colon == std::string::npos ? 0 : std::atoi(requestLine.c_str() + colon + 1)));
+    SOCKET server = refuse ? INVALID_SOCKET : socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (server != INVALID_SOCKET && connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        closesocket(server);
+        server = INVALID_SOCKET;
+    }
+    if (server == INVALID_SOCKET) {
+        const std::string refused = "HTTP/1.0 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        SendAll(client, refused.data(), refused.size());
+        return;
+    }
+    const std::string established = "HTTP/1.0 200 Connection established\r\n\r\n";
+    const ULONGLONG until = GetTickCount64() + HoldLimitMs;
+    char buffer[16384];
+    bool open = SendAll(client, established.data(), established.size());
+    while (open && !stopping_ && GetTickCount64() < until) {
+        fd_set ready;
+        FD_ZERO(&ready);
+        FD_SET(client, &ready);
+        FD_SET(server, &ready);
+        timeval wait = {0, static_cast<long>(AcceptPollMs * 1000)};
+        if (select(0, &ready, nullptr, nullptr, &wait) <= 0)
+            continue;
+        for (const auto& [from, to] :
+             {std::pair<SOCKET, SOCKET>{client, server}, std::pair<SOCKET, SOCKET>{server, client}}) {
+            if (!open || !FD_ISSET(from, &ready))
+                continue;
+            const int received = recv(from, buffer, sizeof buffer, 0);
+            open = received > 0 && SendAll(to, buffer, static_cast<size_t>(received));
+        }
+    }
+    closesocket(server);
 }
 
 // Sends nothing more and waits for the client to close the connection (or the server to stop).

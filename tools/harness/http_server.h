@@ -62,6 +62,11 @@ struct HttpResponse {
     // Chunked: the body as one chunk, then a chunk-size line that never ends, one byte every half
     // second (a stuck proxy): bytes keep coming, but no more data.
     bool trickleWithoutData = false;
+    // A proxy: only a request for an absolute URI is answered (as scripted; a 407 asks for
+    // credentials), any other gets 400. A CONNECT is tunnelled to the port it names on 127.0.0.1,
+    // or refused with 403 when refuseConnect is set.
+    bool proxy = false;
+    bool refuseConnect = false;
 };
 
 class HttpServer {
@@ -92,6 +97,7 @@ private:
     void HoldOpen(UINT_PTR client);
     void SendEndless(UINT_PTR client, const std::string& body);
     void TrickleWithoutData(UINT_PTR client, const std::string& body);
+    void Tunnel(UINT_PTR client, const std::string& requestLine, bool refuse);
 
     UINT_PTR listener_ = ~UINT_PTR{0};
     unsigned short port_ = 0;

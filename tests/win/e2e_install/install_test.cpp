@@ -24,6 +24,7 @@
 #include "support/e2e_steps.h"
 #include "support/program_texts.h"
 #include "support/shortcut_link.h"
+#include "support/system_proxy.h"
 #include "support/zip_builder.h"
 
 namespace {
@@ -259,9 +260,8 @@ TEST_F(Installation, NoServerFailsTheDownloadAndTheSameFolderIsThenRefused) {
     // The connection check's code: WinINet's on Windows, ERROR_NOT_CONNECTED under Wine.
     const std::vector<std::string> lines = trail.Lines();
     ASSERT_EQ(2u, lines.size());
-    EXPECT_TRUE(std::regex_match(
-        lines[0],
-        std::regex("Ludra Setup: download failed: error (12029|2250), HTTP status 0, 0 bytes received, 0 resumes")))
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("Ludra Setup: download failed \\(direct\\): error (12029|2250), "
+                                                      "HTTP status 0, 0 bytes received, 0 resumes")))
         << lines[0];
     EXPECT_EQ("Ludra Setup: folder failed: error 183, HTTP status 0, 0 bytes received, 0 resumes", lines[1]);
     EXPECT_EQ(0, progman_.Initiates());
@@ -485,6 +485,26 @@ TEST_F(Installation, SignedBuildInstallsOnlyThePackageItsKeySigned) {
         EXPECT_FALSE(FileExists("C:\\LUDRA\\LD46DEMO.zip"));
         DeleteFileA(DesktopShortcut().c_str());
     }
+}
+
+// An office whose firewall lets only its proxy out: nothing answers on the package's own port,
+// and the installation completes through the proxy the system names.
+TEST_F(Installation, WhereOnlyTheSystemsProxyReachesTheServerItInstallsThroughIt) {
+    HttpServer proxy;
+    ASSERT_TRUE(proxy.Start(0));
+    HttpResponse answer;
+    answer.proxy = true;
+    answer.body = ReadWholeFile(DEMO_PACKAGE);
+    proxy.SetResponse(answer);
+    SystemProxy settings(proxy.Port());
+    ASSERT_TRUE(settings.Set());
+    ASSERT_NE(nullptr, StartAndConfirm());
+    EXPECT_EQ(DoneText, NextMessage());
+    DWORD exitCode = 99;
+    EXPECT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ("GET " LUDRA_PACKAGE_URL " HTTP/1.1", proxy.LastRequestLine());
+    EXPECT_EQ(DemoFile("LUDRA.EXE"), ReadWholeFile(std::string(Folder) + "\\LUDRA.EXE"));
 }
 
 } // namespace

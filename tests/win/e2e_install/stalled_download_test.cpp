@@ -243,8 +243,9 @@ TEST_F(StalledDownload, UntouchedStallIsAskedForThreeTimesMoreThenFailsWhileTheW
     EXPECT_GT(probe.Answers(), 10);
     EXPECT_TRUE(AnswerMessageBox(failure, IDOK));
     // The time-out's code: WinINet's on Windows, the socket's under Wine.
-    const std::regex line("Ludra Setup: download failed: error (12002|10060), HTTP status 200, 65536 bytes received, "
-                          "3 resumes");
+    const std::regex line(
+        "Ludra Setup: download failed \\(direct\\): error (12002|10060), HTTP status 200, 65536 bytes received, "
+        "3 resumes");
     ASSERT_EQ(1u, trail.Lines().size());
     EXPECT_TRUE(std::regex_match(trail.Lines()[0], line)) << trail.Lines()[0];
 
@@ -341,7 +342,7 @@ TEST_F(StalledDownload, EndOfTheSessionEndsTheStepAndTheProgramWithoutAMessage) 
     EXPECT_EQ(0u, exitCode);
     const std::vector<std::string> lines = trail.Lines();
     ASSERT_EQ(1u, lines.size()) << lines.back();
-    EXPECT_EQ(0u, lines[0].rfind("Ludra Setup: download failed: ", 0)) << lines[0];
+    EXPECT_EQ(0u, lines[0].rfind("Ludra Setup: download failed (direct): ", 0)) << lines[0];
 }
 
 // The connection itself never opens: the failure comes at the backstop of the opening (its connection

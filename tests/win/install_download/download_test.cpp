@@ -440,7 +440,7 @@ TEST_F(DownloadTest, BodyBrokenAtHalfIsAskedForAgainAndArrivesAsOnePackageOrNone
             EXPECT_TRUE(ReadWholeFile(In("PROGRAMMI\\LUDRA.EXE")) == program);
         } else { // refused before a byte of the answer was written
             const std::string counts = ", HTTP status 206, " + std::to_string(half) + " bytes received, 1 resumes";
-            const Texts lines = trail.Lines("Ludra Setup: download failed: ");
+            const Texts lines = trail.Lines("Ludra Setup: download failed (direct): ");
             ASSERT_EQ(lines.size(), 1u);
             EXPECT_EQ(lines[0].substr(lines[0].size() - std::min(lines[0].size(), counts.size())), counts);
         }
@@ -462,7 +462,7 @@ TEST_F(DownloadTest, BodyBrokenOnEveryTryFailsAfterThreeResumes) {
     EXPECT_GE(GetTickCount64() - start, 7000u) << "the pauses were not kept";
     EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
     EXPECT_EQ(server.RequestCount(), 4);
-    EXPECT_EQ(trail.Lines(), Texts{"Ludra Setup: download failed: error 12030, HTTP status 200, " +
+    EXPECT_EQ(trail.Lines(), Texts{"Ludra Setup: download failed (direct): error 12030, HTTP status 200, " +
                                    std::to_string(package.size() / 2) + " bytes received, 3 resumes"});
 }
 
@@ -495,9 +495,10 @@ TEST_F(DownloadTest, PackageTooLargeForTheLimitOrTheDiskIsRefusedAndDeleted) {
         EXPECT_EQ(boxes.Texts(), Texts{DownloadFailedText});
         EXPECT_TRUE(ListFolder(folder_).empty());
         ASSERT_EQ(trail.Lines().size(), 1u);
-        EXPECT_TRUE(std::regex_match(trail.Lines()[0],
-                                     std::regex("Ludra Setup: download failed: error " + std::to_string(row.error) +
-                                                ", HTTP status 200, [0-9]+ bytes received, 0 resumes")))
+        EXPECT_TRUE(
+            std::regex_match(trail.Lines()[0], std::regex("Ludra Setup: download failed \\(direct\\): error " +
+                                                          std::to_string(row.error) +
+                                                          ", HTTP status 200, [0-9]+ bytes received, 0 resumes")))
             << trail.Lines()[0];
     }
 }

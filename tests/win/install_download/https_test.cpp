@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "dialog_watch.h"
+#include "http_server.h"
 #include "install/download.h"
 #include "support/scratch_folder.h"
+#include "support/system_proxy.h"
 #include "support/zip_builder.h"
 
 namespace {
@@ -184,6 +186,28 @@ TEST_F(HttpsDownload, RedirectFromHttpsToHttpFailsTheDownload) {
     BoxAnswerer boxes;
     EXPECT_EQ(DownloadSucceeded, DownloadFrom(Url("plain", "http")));
     EXPECT_TRUE(boxes.Texts().empty());
+}
+
+// A host the direct road cannot even name, reached only through the proxy's CONNECT tunnel (to
+// the server whose certificate is for that name): the certificate is checked as on the direct
+// road. A proxy that refuses the tunnel fails the download.
+TEST_F(HttpsDownload, HttpsThroughTheProxysTunnelChecksTheCertificate) {
+    const std::string url = "https://ludra-other-host.invalid:" + std::to_string(ports_.at("wrong-name")) + PackagePath;
+    for (const bool refuse : {false, true}) {
+        SCOPED_TRACE(refuse ? "the proxy refuses CONNECT" : "the proxy tunnels");
+        DeleteFileA(In("SETUP.INF").c_str());
+        harness::HttpServer proxy;
+        ASSERT_TRUE(proxy.Start(0));
+        harness::HttpResponse answer;
+        answer.proxy = true;
+        answer.refuseConnect = refuse;
+        proxy.SetResponse(answer);
+        SystemProxy settings(proxy.Port());
+        BoxAnswerer boxes;
+        EXPECT_EQ(refuse ? DownloadFailed : DownloadSucceeded, DownloadFrom(url));
+        EXPECT_EQ(PathExists(In("SETUP.INF")), !refuse);
+        EXPECT_EQ(proxy.LastRequestLine().rfind("CONNECT ludra-other-host.invalid:", 0), 0u) << proxy.LastRequestLine();
+    }
 }
 
 } // namespace
