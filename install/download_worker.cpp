@@ -302,6 +302,12 @@ TransferWait LookForBlock(TransferState& state, const unsigned char** data, DWOR
     return TransferWait::TimedOut;
 }
 
+// When the request began on the road it is on: the proxy's road, taken later, has a bound of its own.
+ULONGLONG RoadStart(TransferState& state, ULONGLONG start) {
+    CriticalSectionLock lock(state.lock);
+    return state.roadTick > start ? state.roadTick : start;
+}
+
 TransferWait WaitOutcomeToTransfer(WaitOutcome outcome) {
     if (outcome == WaitOutcome::Cancelled)
         return TransferWait::Cancelled;
@@ -346,7 +352,6 @@ bool StartTransfer(PackageTransfer& transfer, const char* url, HINTERNET givenRe
 TransferWait WaitForRequest(PackageTransfer& transfer) {
     TransferState& state = *transfer.state;
     const ULONGLONG start = GetTickCount64();
-    ULONGLONG since = start;
     for (;;) {
         {
             CriticalSectionLock lock(state.lock);
@@ -355,9 +360,8 @@ TransferWait WaitForRequest(PackageTransfer& transfer) {
             if (state.failed)
                 return TransferWait::Failed;
             state.guiWaiting = true;
-            since = state.roadTick > start ? state.roadTick : start;
         }
-        const DWORD left = MillisecondsLeft(since, RequestBackstopMs(state.noDataLimitMs));
+        const DWORD left = MillisecondsLeft(RoadStart(state, start), RequestBackstopMs(state.noDataLimitMs));
         if (left == 0)
             return TransferWait::TimedOut;
         const TransferWait outcome = WaitOutcomeToTransfer(WaitPumping(state.dataReady.get(), left));
