@@ -1,0 +1,33 @@
+// The command line a deployment tool gives the setup program, split by the program's own rules:
+// blanks separate arguments, a double quote starts or ends a quoted run, and a backslash is always
+// literal (a folder cannot hold a quote, and the C runtime's \" escape would turn the common
+// /DIR="C:\Cartella\" into a quote that swallows the switches after it). Switches start with / or
+// - and are matched without regard to case. Win32-free.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+enum class RunMode { Interactive, Silent, VerySilent };
+
+// As the dialog's folder field: 151 characters and the terminator.
+constexpr size_t CommandFolderSize = 152;
+constexpr size_t CommandLogSize = 260;
+
+struct CommandLine {
+    RunMode mode = RunMode::Interactive;
+    bool help = false;
+    bool folderGiven = false;
+    std::array<char, CommandFolderSize> folder = {}; // as given, without a final backslash
+    bool logWanted = false;
+    std::array<char, CommandLogSize> log = {}; // empty: a numbered log in the temporary folder
+};
+
+// Run: line holds the switches (none: the program as it always was). Help: /? or /HELP, and
+// nothing else wrong. Refused: an unknown switch, a switch given twice, both silent modes, a
+// value where none belongs or none where one must be, a folder past 151 characters or a log path
+// past its buffer; line then still says whether a silent mode was asked for, so that no usage box
+// shows in one.
+enum class CommandVerdict { Run, Help, Refused };
+
+CommandVerdict ParseCommandLine(const char* text, CommandLine* line);
