@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "install/setup_log.h"
+
 void FormatFailureTrail(const FailureTrail& trail, char* line, size_t lineSize) {
     std::snprintf(line, lineSize,
                   "Ludra Setup: %s failed%s%s%s: error %lu, HTTP status %lu, %" PRIu64 " bytes received, %u resumes\n",
@@ -16,6 +18,7 @@ void LeaveTrailLine(const char* line) {
     // The line must not change the error a caller still reads.
     const DWORD error = GetLastError();
     OutputDebugStringA(line);
+    LogLine(line);
     SetLastError(error);
 }
 
