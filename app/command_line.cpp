@@ -54,6 +54,47 @@ template <size_t Size> bool CopyValue(const std::string& value, std::array<char,
 }
 
 enum Switch { Dir, Silent, VerySilent, Log, Help, SwitchCount };
+
+// The switch an argument names (SwitchCount: none), with its value after the first '='.
+Switch SwitchOf(const std::string& argument, bool* hasValue, std::string* value) {
+    const size_t equals = argument.find('=');
+    *hasValue = equals != std::string::npos;
+    *value = *hasValue ? argument.substr(equals + 1) : std::string();
+    if (argument.empty() || (argument[0] != '/' && argument[0] != '-'))
+        return SwitchCount;
+    const std::string name = argument.substr(1, *hasValue ? equals - 1 : std::string::npos);
+    constexpr struct {
+        const char* name;
+        Switch which;
+    } names[] = {{"DIR", Dir}, {"SILENT", Silent}, {"VERYSILENT", VerySilent},
+                 {"LOG", Log}, {"?", Help},        {"HELP", Help}};
+    for (const auto& known : names)
+        if (SameName(name, known.name))
+            return known.which;
+    return SwitchCount;
+}
+
+// Takes one switch into line; false when its value is refused or it contradicts another.
+bool TakeSwitch(Switch which, bool hasValue, std::string value, CommandLine* line) {
+    switch (which) {
+    case Dir:
+        // C:\Cartella\ is the folder C:\Cartella.
+        if (!value.empty() && value.back() == '\\')
+            value.pop_back();
+        line->folderGiven = CopyValue(value, line->folder);
+        return line->folderGiven;
+    case Log: line->logWanted = true; return !hasValue || CopyValue(value, line->log);
+    case Silent:
+    case VerySilent: {
+        const bool first = line->mode == RunMode::Interactive;
+        line->mode = which == Silent ? RunMode::Silent : RunMode::VerySilent;
+        return first && !hasValue;
+    }
+    case Help: line->help = true; return !hasValue;
+    case SwitchCount: break;
+    }
+    return false;
+}
 } // namespace
 
 CommandVerdict ParseCommandLine(const char* text, CommandLine* line) {
@@ -61,57 +102,15 @@ CommandVerdict ParseCommandLine(const char* text, CommandLine* line) {
     bool seen[SwitchCount] = {};
     bool refused = false;
     for (const std::string& argument : SplitArguments(text ? text : "")) {
-        if (argument.empty()) {
-            refused = true;
-            continue;
-        }
-        const size_t equals = argument.find('=');
-        const std::string name = argument.substr(1, equals == std::string::npos ? std::string::npos : equals - 1);
-        const bool hasValue = equals != std::string::npos;
-        std::string value = hasValue ? argument.substr(equals + 1) : std::string();
-        Switch which = SwitchCount;
-        if (argument[0] == '/' || argument[0] == '-') {
-            if (SameName(name, "DIR"))
-                which = Dir;
-            else if (SameName(name, "SILENT"))
-                which = Silent;
-            else if (SameName(name, "VERYSILENT"))
-                which = VerySilent;
-            else if (SameName(name, "LOG"))
-                which = Log;
-            else if (SameName(name, "?") || SameName(name, "HELP"))
-                which = Help;
-        }
-        if (which == SwitchCount || seen[which]) {
-            refused = true;
-            continue;
-        }
-        seen[which] = true;
-        switch (which) {
-        case Dir:
-            // C:\Cartella\ is the folder C:\Cartella.
-            if (!value.empty() && value.back() == '\\')
-                value.pop_back();
-            line->folderGiven = CopyValue(value, line->folder);
-            refused = refused || !line->folderGiven;
-            break;
-        case Log:
-            line->logWanted = true;
-            refused = refused || (hasValue && !CopyValue(value, line->log));
-            break;
-        case Silent:
-        case VerySilent:
-            if (line->mode != RunMode::Interactive)
-                refused = true;
-            line->mode = which == Silent ? RunMode::Silent : RunMode::VerySilent;
-            refused = refused || hasValue;
-            break;
-        case Help:
-            line->help = true;
-            refused = refused || hasValue;
-            break;
-        case SwitchCount: break;
-        }
+        bool hasValue = false;
+        std::string value;
+        const Switch which = SwitchOf(argument, &hasValue, &value);
+        // An unknown switch, or one given twice, is refused; the others are still read, so that
+        // the mode is known.
+        const bool known = which != SwitchCount && !seen[which];
+        if (known)
+            seen[which] = true;
+        refused = !(known && TakeSwitch(which, hasValue, value, line)) || refused;
     }
     if (refused)
         return CommandVerdict::Refused;
