@@ -54,3 +54,14 @@ function(ludra_windows_path out linux_path)
     string(REPLACE "/" "\\\\" win "${linux_path}")
     set(${out} "Z:${win}" PARENT_SCOPE)
 endfunction()
+
+# The header of package keys (tools/package_keys.py) from a list of PEM public keys; a file that is
+# no P-256 public key stops the configure step with the tool's message.
+function(ludra_package_key_table header keys)
+    execute_process(COMMAND ${LUDRA_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tools/package_keys.py ${header} ${keys}
+                    RESULT_VARIABLE result ERROR_VARIABLE error)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "LUDRA_PACKAGE_KEYS: ${error}")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/package_keys.py ${keys})
+endfunction()

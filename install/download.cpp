@@ -208,9 +208,12 @@ bool ReceivePackage(const char* folder, const char* url, PackageTransfer& transf
     return copied && closed;
 }
 
-// The download's failure: the worker's account of it, and why this thread stopped.
+// The download's failure: the worker's account of it, and why this thread stopped; without a cause
+// of its own, the road that failed last.
 void LeaveDownloadTrail(const char* step, DWORD error, const PackageTransfer& transfer, const char* cause = nullptr) {
     const TransferReport report = ReportOf(transfer);
+    if (!cause)
+        cause = report.viaProxy ? "proxy" : "direct";
     LeaveFailureTrail({step, error ? error : report.error, report.httpStatus, report.received, report.resumes, cause});
 }
 
@@ -294,7 +297,7 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
         writer.digest = &digest;
     }
     if (!ReceivePackage(folder, url, transfer, writer)) {
-        LeaveDownloadTrail("download", writer.error, transfer, ReportOf(transfer).viaProxy ? "proxy" : "direct");
+        LeaveDownloadTrail("download", writer.error, transfer);
         return FailDownload(owner, transfer);
     }
     // From the check to the end of the unpacking no other program may write the package, so that

@@ -191,11 +191,11 @@ bool ProxyConfigured() {
 // the trail names it, a resume takes it, and the GUI thread's clock gives its opening a bound of
 // its own.
 void TakeProxyRoad(TransferState* shared, RequestHandles& handles) {
-    RequestHandles direct; // closed on return, outside the lock
     if (!shared) {
-        direct = std::move(handles);
+        const RequestHandles direct = std::move(handles); // closed here, the request first
         return;
     }
+    RequestHandles direct; // closed on return, the request first, after the lock
     CriticalSectionLock lock(shared->lock);
     direct = std::move(handles);
     shared->report.viaProxy = true;

@@ -5,8 +5,6 @@
 #include <cstring>
 
 namespace {
-constexpr ULONG Sha256Size = 32;
-
 // The bytes of the package that are hashed: all but its signature comment.
 uint64_t HashedPart(uint64_t total) {
     return total > SignatureCommentSize ? total - SignatureCommentSize : 0;

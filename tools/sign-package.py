@@ -6,7 +6,6 @@ LDSIG1 signature is replaced; a zip with another comment is refused. The file is
 atomically: a temporary file beside it, then a rename.
 
 Usage: sign-package.py PRIVATE.pem PACKAGE.zip"""
-import hashlib
 import os
 import struct
 import sys
@@ -15,6 +14,8 @@ import tempfile
 from cryptography.hazmat.primitives import hashes, serialization
 from cryptography.hazmat.primitives.asymmetric import ec
 from cryptography.hazmat.primitives.asymmetric.utils import decode_dss_signature
+
+from package_keys import key_id as id_of_key
 
 MARKER = b"LDSIG1"
 COMMENT_SIZE = 78
@@ -57,7 +58,7 @@ def main():
     if comment and not (len(comment) == COMMENT_SIZE and comment.startswith(MARKER)):
         fail(f"{package}: the archive carries another comment; it is not replaced")
     point = key.public_key().public_bytes(serialization.Encoding.X962, serialization.PublicFormat.UncompressedPoint)
-    key_id = hashlib.sha256(point).digest()[:8]
+    key_id = id_of_key(point)
     message = data[:at + 20] + struct.pack("<H", COMMENT_SIZE)
     # A signature holding a record's signature could be taken for the end of the archive: ECDSA
     # signs with a new random number each time, so the next one will not.

@@ -5,9 +5,10 @@ pinned package digest (64 hexadecimal digits ending a string) as "digest HEX", o
 when it has neither and unpacks any package.
 
 Usage: trusted_keys.py PROGRAM.exe"""
-import hashlib
 import re
 import sys
+
+from package_keys import key_id
 
 ID_SIZE = 8
 POINT_SIZE = 64
@@ -15,12 +16,10 @@ POINT_SIZE = 64
 
 def built_in_keys(data):
     ids = []
-    sha256 = hashlib.sha256
     view = memoryview(data)
     for offset in range(len(data) - ID_SIZE - POINT_SIZE + 1):
-        # A key's id is the start of the SHA-256 of 04 || X || Y, the point that follows it.
-        if sha256(b"\x04" + view[offset + ID_SIZE:offset + ID_SIZE + POINT_SIZE]).digest()[:ID_SIZE] == \
-                view[offset:offset + ID_SIZE]:
+        # An id followed by the point it is the id of.
+        if key_id(b"\x04" + view[offset + ID_SIZE:offset + ID_SIZE + POINT_SIZE]) == view[offset:offset + ID_SIZE]:
             ids.append(data[offset:offset + ID_SIZE].hex())
     return ids
 

@@ -22,8 +22,7 @@ done
 STUB
 chmod +x "$work/bin/osslsigncode"
 export PATH="$work/bin:$PATH" STUB_ARGS="$work/args"
-bash "$source_dir/tests/scripts/make_codesign_pki.sh" "$work/pki" || exit 1
-bash "$source_dir/tests/scripts/make_codesign_pki.sh" "$work/other" || exit 1
+bash "$source_dir/tests/tls/make_test_pki.sh" "$work/pki" >/dev/null || exit 1
 echo program >"$work/ldsetup.exe"
 ln -s "$work/ldsetup.exe" "$work/link.exe"
 sign() { bash "$source_dir/tools/sign-release.sh" "$@" >"$work/out" 2>&1; }
@@ -41,18 +40,18 @@ refused() { # what needle args...
         fail "$what: the signer ran or the input changed"
     fi
 }
-refused "a missing certificate" "does not exist" "$work/none.pem" "$work/pki/signer.key" "$work/ldsetup.exe" "$work/s.exe"
-refused "another certificate's key" "does not belong" "$work/pki/signer.pem" "$work/other/signer.key" \
+refused "a missing certificate" "does not exist" "$work/none.pem" "$work/pki/codesign.key" "$work/ldsetup.exe" "$work/s.exe"
+refused "another certificate's key" "does not belong" "$work/pki/codesign.pem" "$work/pki/server.key" \
     "$work/ldsetup.exe" "$work/s.exe"
-refused "a key that is no key" "not a PEM private key" "$work/pki/signer.pem" "$work/ldsetup.exe" \
+refused "a key that is no key" "not a PEM private key" "$work/pki/codesign.pem" "$work/ldsetup.exe" \
     "$work/ldsetup.exe" "$work/s.exe"
 for same in "$work/ldsetup.exe" "$work/../$(basename "$work")/ldsetup.exe" "$work/link.exe"; do
-    refused "the input as output ($same)" "must be another file" "$work/pki/signer.pem" "$work/pki/signer.key" \
+    refused "the input as output ($same)" "must be another file" "$work/pki/codesign.pem" "$work/pki/codesign.key" \
         "$work/ldsetup.exe" "$same"
 done
 [ ! -e "$work/s.exe" ] || fail "a refused signing left an output"
 
-if ! sign "$work/pki/signer.pem" "$work/pki/signer.key" http://127.0.0.1:9/tsa "$work/ldsetup.exe" "$work/s.exe"; then
+if ! sign "$work/pki/codesign.pem" "$work/pki/codesign.key" http://127.0.0.1:9/tsa "$work/ldsetup.exe" "$work/s.exe"; then
     fail "a good certificate and key were refused: $(cat "$work/out")"
 else
     args=$(cat "$work/args")

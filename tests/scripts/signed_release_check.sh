@@ -15,8 +15,8 @@ fail() { echo "FAIL: $*" && failures=$((failures + 1)); }
 
 rm -rf "$out"
 mkdir -p "$out"
-bash "$root/tests/scripts/make_codesign_pki.sh" "$pki" || exit 1
-bash "$root/tools/sign-release.sh" "$pki/signer.pem" "$pki/signer.key" "$exe" "$out/ldsetup.exe" || exit 1
+bash "$root/tests/tls/make_test_pki.sh" "$pki" >/dev/null || exit 1
+bash "$root/tools/sign-release.sh" "$pki/codesign.pem" "$pki/codesign.key" "$exe" "$out/ldsetup.exe" || exit 1
 if osslsigncode verify -CAfile "$pki/ca.pem" -in "$out/ldsetup.exe" >"$out/verify.log" 2>&1; then
     echo "ok:   the signature verifies against the test authority ($(grep -c '^Signer' "$out/verify.log") signer)"
 else

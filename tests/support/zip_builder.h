@@ -8,6 +8,17 @@
 #include <string>
 #include <vector>
 
+// Bytes that deflate cannot shrink, so that an entry of them spans as many 4,096-byte blocks as
+// its size says; the same bytes for the same seed.
+inline std::string Noise(size_t size, unsigned seed = 47) {
+    std::string bytes(size, '\0');
+    for (char& next : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        next = static_cast<char>(seed >> 23);
+    }
+    return bytes;
+}
+
 struct ZipEntryOptions {
     bool dataDescriptor = false;     // sizes and CRC after the data (flag bit 3)
     bool descriptorSignature = true; // the optional PK\7\8 before the descriptor

@@ -24,17 +24,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Bytes that deflate cannot shrink, so the package spans several 4,096-byte blocks.
-std::string Noise(size_t size) {
-    std::string bytes(size, '\0');
-    unsigned state = 47;
-    for (char& byte : bytes) {
-        state = state * 1103515245u + 12345u;
-        byte = static_cast<char>(state >> 23);
-    }
-    return bytes;
-}
-
 std::string ProductPackage(size_t programSize = 20000) {
     return ZipBuilder()
         .Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n")

@@ -132,11 +132,7 @@ TEST(SignedDownload, OnlyAPackageSignedByAKnownKeyIsUnpacked) {
     const TestSigner vendor;
     const TestSigner stranger;
     // Bytes that do not compress: a drop at half comes after whole blocks were written.
-    std::string program(40000, '\0');
-    unsigned seed = 7;
-    for (char& c : program)
-        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
-    const ZipBuilder zip = ZipBuilder().Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n").Add("LUDRA.EXE", program);
+    const ZipBuilder zip = ZipBuilder().Add("SETUP.INF", "[CONFIG_INI_HIRES]\r\n").Add("LUDRA.EXE", Noise(40000));
     const std::string signedPackage = vendor.Sign(zip);
     std::string changed = signedPackage;
     changed[changed.size() / 2] ^= 1;
