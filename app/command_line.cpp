@@ -97,6 +97,18 @@ bool TakeSwitch(Switch which, bool hasValue, std::string value, CommandLine* lin
 }
 } // namespace
 
+const char* const CommandUsageText =
+    "Uso: ldsetup [/SILENT | /VERYSILENT] [/DIR=\"cartella\"] [/LOG[=\"file\"]]\n\n"
+    "/SILENT\tinstalla senza finestra di installazione: si vede solo l'avanzamento\n"
+    "/VERYSILENT\tinstalla senza mostrare alcuna finestra\n"
+    "/DIR=\"cartella\"\tla cartella di installazione (al massimo 151 caratteri; non deve esistere)\n"
+    "/LOG=\"file\"\tscrive il registro dell'installazione nel file indicato\n"
+    "/LOG\tscrive il registro nella cartella temporanea\n"
+    "/?, /HELP\tmostra questo messaggio\n\n"
+    "Codici di uscita: 0 installazione completata, 1 riga di comando errata, 2 annullata, 3 cartella gia' "
+    "esistente, 4 cartella non creata, 5 download non riuscito, 6 pacchetto non autentico, 7 estrazione non "
+    "riuscita, 8 configurazione non riuscita.";
+
 CommandVerdict ParseCommandLine(const char* text, CommandLine* line) {
     *line = CommandLine();
     bool seen[SwitchCount] = {};

@@ -31,3 +31,21 @@ struct CommandLine {
 enum class CommandVerdict { Run, Help, Refused };
 
 CommandVerdict ParseCommandLine(const char* text, CommandLine* line);
+
+// The usage box's text.
+extern const char* const CommandUsageText;
+
+// How a run ended, as its exit code in the silent modes. Deployment tools rely on these values:
+// they never change meaning. Interactively the program ends with 0, or 1 for a command line that
+// was not understood.
+enum class ExitCode : int {
+    Completed = 0,
+    BadCommandLine = 1,
+    Cancelled = 2, // Annulla confirmed, a close of the program, the end of the session
+    FolderExists = 3,
+    FolderRefused = 4, // cannot be created, or refused by the folder rules
+    DownloadFailed = 5,
+    PackageRefused = 6, // a digest or a signature refused it
+    UnpackingFailed = 7,
+    ConfigurationFailed = 8,
+};

@@ -12,6 +12,7 @@
 #include "app/folder_rules.h"
 #include "base/globals.h"
 #include "base/screen.h"
+#include "base/setup_log.h"
 #include "base/strings.h"
 #include "install/download.h"
 #include "install/failure_trail.h"
@@ -27,6 +28,10 @@ constexpr const char* LowresSection = "[CONFIG_INI_LOWRES]";
 constexpr const wchar_t* ShortcutFileName = L"\\LUDRA4.LNK";
 constexpr const char* ShortcutDescription = "Ludra4";
 constexpr size_t ProgramPathSize = 512;
+constexpr size_t LogTextSize = 300;
+
+// How the last confirmation ended; a run that ends before one decided was cancelled.
+ExitCode Outcome = ExitCode::Cancelled;
 
 // What one confirmation works with; InstallDir and ScreenClass are the process's.
 struct InstallSession {
@@ -40,17 +45,19 @@ struct InstallSession {
 };
 InstallSession Session;
 
-// Why a step stopped the sequence: the step its trail names (null: the step left its own),
-// the error code, and the message the user gets.
+// Why a step stopped the sequence: how the run ends, the step its trail names (null: the step left
+// its own), the error code, and the message the user gets.
 struct StepFailure {
+    ExitCode outcome = ExitCode::Cancelled;
     const char* step = nullptr;
     DWORD error = 0;
     UINT messageId = IDS_INSTALL_INCOMPLETE;
     UINT icon = MB_ICONINFORMATION;
 };
 
-bool Fails(StepFailure& failure, const char* step, DWORD error, UINT messageId, UINT icon = MB_ICONINFORMATION) {
-    failure = {step, error, messageId, icon};
+bool Fails(StepFailure& failure, ExitCode outcome, const char* step, DWORD error, UINT messageId,
+           UINT icon = MB_ICONINFORMATION) {
+    failure = {outcome, step, error, messageId, icon};
     return false;
 }
 
@@ -66,15 +73,17 @@ size_t SystemFullPath(const char* text, char* full, size_t fullSize, void*) {
 bool CreateFolder(StepFailure& failure) {
     switch (ApplyFolderRules(InstallDir.data(), SystemFullPath, nullptr, InstallDir.data(), InstallDir.size())) {
     case FolderVerdict::Accepted: break;
-    case FolderVerdict::TooLong: return Fails(failure, "folder", ERROR_FILENAME_EXCED_RANGE, IDS_FOLDER_NOT_CREATED);
-    default: return Fails(failure, "folder", GetLastError(), IDS_FOLDER_NOT_CREATED);
+    case FolderVerdict::TooLong:
+        return Fails(failure, ExitCode::FolderRefused, "folder", ERROR_FILENAME_EXCED_RANGE, IDS_FOLDER_NOT_CREATED);
+    default: return Fails(failure, ExitCode::FolderRefused, "folder", GetLastError(), IDS_FOLDER_NOT_CREATED);
     }
     // The user sees the folder that is used, also when the dialog comes back after a failure.
     SetDlgItemTextA(Session.dialog, IDC_FOLDER, InstallDir.data());
     if (SetCurrentDirectoryA(InstallDir.data()))
-        return Fails(failure, "folder", ERROR_ALREADY_EXISTS, IDS_FOLDER_EXISTS, MB_ICONWARNING);
+        return Fails(failure, ExitCode::FolderExists, "folder", ERROR_ALREADY_EXISTS, IDS_FOLDER_EXISTS,
+                     MB_ICONWARNING);
     if (_mkdir(InstallDir.data()) != 0)
-        return Fails(failure, "folder", GetLastError(), IDS_FOLDER_NOT_CREATED);
+        return Fails(failure, ExitCode::FolderRefused, "folder", GetLastError(), IDS_FOLDER_NOT_CREATED);
     return true;
 }
 
@@ -82,9 +91,12 @@ bool CreateFolder(StepFailure& failure) {
 bool DownloadIntoFolder(StepFailure& failure) {
     EnableSetupControls(Session.dialog, FALSE);
     SetCurrentDirectoryA(InstallDir.data());
-    if (DownloadDemoPackage(Session.dialog, InstallDir.data()) != 0)
-        return Fails(failure, nullptr, 0, IDS_INSTALL_INCOMPLETE);
-    return true;
+    switch (DownloadDemoPackage(Session.dialog, InstallDir.data())) {
+    case DownloadSucceeded: return true;
+    case PackageRefused: return Fails(failure, ExitCode::PackageRefused, nullptr, 0, IDS_INSTALL_INCOMPLETE);
+    case UnpackingFailed: return Fails(failure, ExitCode::UnpackingFailed, nullptr, 0, IDS_INSTALL_INCOMPLETE);
+    default: return Fails(failure, ExitCode::DownloadFailed, nullptr, 0, IDS_INSTALL_INCOMPLETE);
+    }
 }
 
 bool ConfigureIni(StepFailure& failure) {
@@ -94,7 +106,7 @@ bool ConfigureIni(StepFailure& failure) {
     const bool configured = ConfigureIniFromInf(Session.setupInfPath.data(), section, InstallDir.data()) != 0;
     const DWORD error = GetLastError();
     EndBusyCursor();
-    return configured || Fails(failure, "configuration", error, IDS_INSTALL_INCOMPLETE);
+    return configured || Fails(failure, ExitCode::ConfigurationFailed, "configuration", error, IDS_INSTALL_INCOMPLETE);
 }
 
 bool AppendWide(wchar_t* text, size_t textSize, const wchar_t* tail) {
@@ -125,18 +137,35 @@ DWORD WriteDesktopShortcut() {
 }
 
 // The installation is complete without its shortcut: a missing one leaves only its trail.
-void PlaceDesktopShortcut() {
+bool PlaceDesktopShortcut(StepFailure&) {
     const DWORD error = WriteDesktopShortcut();
     if (error != ERROR_SUCCESS)
         LeaveFailureTrail({"shortcut", error, 0, 0, 0});
+    return error == ERROR_SUCCESS;
+}
+
+// One step between its two log lines, the second with its outcome and duration.
+bool RunStep(const char* name, bool (*step)(StepFailure&), StepFailure& failure) {
+    char line[LogTextSize];
+    snprintf(line, sizeof line, "Step %s started", name);
+    LogLine(line);
+    const ULONGLONG start = GetTickCount64();
+    const bool done = step(failure);
+    snprintf(line, sizeof line, "Step %s %s after %llu ms", name, done ? "succeeded" : "failed",
+             static_cast<unsigned long long>(GetTickCount64() - start));
+    LogLine(line);
+    return done;
 }
 
 void Complete() {
     // COM stays initialised for the rest of the process.
     CoInitialize(nullptr);
-    PlaceDesktopShortcut();
+    StepFailure ignored;
+    RunStep("shortcut", PlaceDesktopShortcut, ignored);
     SetCurrentDriveNumber(Session.savedDrive);
+    Outcome = ExitCode::Completed;
     ShowMessage(IDS_INSTALL_DONE, MB_ICONINFORMATION);
+    LogLine("Step group: asked of Program Manager");
     StartProgmanConversation(Session.dialog, InstallDir.data());
     PostQuitMessage(0);
     EndDialog(Session.dialog, 1);
@@ -145,6 +174,8 @@ void Complete() {
 // The one way out of a failed step: its trail, its message, and the folder field back for another
 // attempt (focused, whole text selected, drive restored).
 void Fail(const StepFailure& failure) {
+    // Annulla confirmed, or the program closed, ended the step whatever it reports.
+    Outcome = WaitWasCancelled() ? ExitCode::Cancelled : failure.outcome;
     if (failure.step)
         LeaveFailureTrail({failure.step, failure.error, 0, 0, 0});
     ShowMessage(failure.messageId, failure.icon);
@@ -158,14 +189,20 @@ void Fail(const StepFailure& failure) {
 
 void RunInstallSequence(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_FOLDER, InstallDir.data(), static_cast<int>(InstallDir.size()));
-    if (IsBlankText(InstallDir.data()))
+    if (IsBlankText(InstallDir.data())) {
+        Outcome = ExitCode::FolderRefused;
         return;
+    }
     Session = InstallSession();
     Session.dialog = dialog;
     Session.savedDrive = GetCurrentDriveNumber();
     Session.running = true;
+    char line[LogTextSize];
+    snprintf(line, sizeof line, "Folder: %s, screen class %d", InstallDir.data(), ScreenClass);
+    LogLine(line);
     StepFailure failure;
-    if (CreateFolder(failure) && DownloadIntoFolder(failure) && ConfigureIni(failure))
+    if (RunStep("folder", CreateFolder, failure) && RunStep("download", DownloadIntoFolder, failure) &&
+        RunStep("configuration", ConfigureIni, failure))
         Complete();
     else
         Fail(failure);
@@ -174,6 +211,10 @@ void RunInstallSequence(HWND dialog) {
 
 bool InstallSequenceRunning() {
     return Session.running;
+}
+
+ExitCode InstallOutcome() {
+    return Outcome;
 }
 
 const char* LoadMessageText(UINT id) {

@@ -8,6 +8,8 @@
 
 #include <cstddef>
 
+#include "app/command_line.h"
+
 constexpr size_t SetupInfPathSize = 512;
 constexpr size_t MessageTextSize = 256;
 
@@ -15,6 +17,8 @@ constexpr size_t MessageTextSize = 256;
 void RunInstallSequence(HWND dialog);
 // True while the sequence runs (its steps, its messages).
 bool InstallSequenceRunning();
+// How the last run of the sequence ended (Cancelled before one ran).
+ExitCode InstallOutcome();
 
 // The string-table text id, in a buffer that the next call overwrites.
 const char* LoadMessageText(UINT id);

@@ -6,6 +6,7 @@
 #include <dde.h>
 
 #include "app/install_sequence.h"
+#include "app/start_command.h"
 #include "base/globals.h"
 #include "base/gdi_handles.h"
 #include "base/message_params.h"
@@ -48,6 +49,9 @@ INT_PTR OnSetupInit(HWND dialog) {
         CopyBounded(InstallDir.data(), InstallDir.size(), AlternativeFolder);
     // The folder buffer holds 151 characters: the field takes no more.
     SendDlgItemMessageA(dialog, IDC_FOLDER, EM_LIMITTEXT, FolderTextLimit, 0);
+    // The folder the command line names is proposed instead; the sequence applies its rules.
+    if (StartCommand.folderGiven)
+        CopyBounded(InstallDir.data(), InstallDir.size(), StartCommand.folder.data());
     SetDlgItemTextA(dialog, IDC_FOLDER, InstallDir.data());
 
     ResetProgmanConversation();
@@ -70,10 +74,10 @@ INT_PTR OnSetupDrawItem(HWND dialog, const DRAWITEMSTRUCT* drawItem) {
 }
 
 // A close of the program that came during the sequence ended it as a confirmed Cancel would; the
-// dialog then ends the program as its Annulla does.
+// dialog then ends the program as its Annulla does. A silent run has no second attempt.
 void OnConfirm(HWND dialog) {
     RunInstallSequence(dialog);
-    if (ProgramEndRequested())
+    if (ProgramEndRequested() || UnattendedRun())
         EndSetup(dialog);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/install_sequence.h"
 #include "app/setup_dialog.h"
+#include "app/start_command.h"
 #include "base/globals.h"
 #include "base/gdi_handles.h"
 #include "progress/wait.h"
@@ -47,8 +48,22 @@ LRESULT OnSplashClose(HWND window, bool quietly) {
     return 0;
 }
 
+// A silent run confirms the dialog it never shows, so that it runs the very same sequence; the
+// dialog then ends the program.
+void StartUnattendedSetup() {
+    HWND dialog = CreateHiddenSetupDialog(SplashWindow);
+    if (dialog)
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    else
+        PostQuitMessage(0);
+}
+
 LRESULT OnStartSetup(WPARAM code) {
-    if (code == START_SETUP_CODE)
+    if (code != START_SETUP_CODE)
+        return 0;
+    if (UnattendedRun())
+        StartUnattendedSetup();
+    else
         DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_SETUP), SplashWindow, SetupDlgProc, 0);
     return 0;
 }

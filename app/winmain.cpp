@@ -2,25 +2,37 @@
 #include <windows.h>
 
 #include "app/splash.h"
+#include "app/start_command.h"
 #include "base/globals.h"
 #include "base/strings.h"
+#include "progress/wait.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     AppInstance = instance;
     CopyBounded(AppCaption.data(), AppCaption.size(), "Ludra Setup");
+    int refusedCode = 0;
+    if (!ReadStartCommand(commandLine, &refusedCode))
+        return refusedCode;
+    BeginRunLog(commandLine);
 
     if (!previous && !RegisterSplashClass(instance))
-        return 0;
+        return EndRun(0);
 
     // A pop-up at (0, 0) with no size yet: WM_CREATE fits it to the splash bitmap.
     SplashWindow = CreateWindowExA(0, AppCaption.data(), "Ludra Setup", WS_POPUP, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
                                    nullptr, nullptr, instance, nullptr);
     if (!SplashWindow)
-        return 0;
+        return EndRun(0);
 
     CreateSolidBrushes();
-    ShowWindow(SplashWindow, showCommand);
-    UpdateWindow(SplashWindow);
+    if (UnattendedRun()) {
+        // No splash: the hidden splash window still owns the run and hears the end of the session.
+        BeginUnattendedRun(StartCommand.mode == RunMode::VerySilent);
+        PostMessageA(SplashWindow, WM_START_SETUP, START_SETUP_CODE, 0);
+    } else {
+        ShowWindow(SplashWindow, showCommand);
+        UpdateWindow(SplashWindow);
+    }
 
     MSG message = {};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -29,5 +41,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showComman
     }
 
     DeleteSolidBrushes();
-    return static_cast<int>(message.wParam);
+    return EndRun(static_cast<int>(message.wParam));
 }

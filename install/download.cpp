@@ -3,6 +3,7 @@
 // deletion. The GUI thread never blocks on the network: it pumps while it waits for the worker.
 #include "install/download.h"
 
+#include <cinttypes>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include "base/globals.h"
 #include "base/kernel_handles.h"
+#include "base/setup_log.h"
 #include "base/com_handles.h"
 #include "install/download_internal.h"
 #include "install/download_worker.h"
@@ -217,6 +219,31 @@ void LeaveDownloadTrail(const char* step, DWORD error, const PackageTransfer& tr
     LeaveFailureTrail({step, error ? error : report.error, report.httpStatus, report.received, report.resumes, cause});
 }
 
+constexpr size_t DownloadLogLineSize = 600;
+
+// What a support desk asks about the download first, as one log line.
+void LogDownload(const char* url, const PackageTransfer& transfer) {
+    const TransferReport report = ReportOf(transfer);
+    uint64_t announced = 0;
+    char announcedText[32] = "no length";
+    if (AnnouncedLength(transfer, &announced))
+        std::snprintf(announcedText, sizeof announcedText, "%" PRIu64 " bytes", announced);
+    char line[DownloadLogLineSize];
+    std::snprintf(line, sizeof line,
+                  "Download: %s, road %s, HTTP status %lu, %s announced, %" PRIu64 " bytes received, %u resumes", url,
+                  report.viaProxy ? "proxy" : "direct", static_cast<unsigned long>(report.httpStatus), announcedText,
+                  report.received, report.resumes);
+    LogLine(line);
+}
+
+void LogPackageCheck(const char* expectedSha256, size_t keyCount) {
+    const bool pinned = expectedSha256 && *expectedSha256;
+    LogLine(pinned && keyCount > 0 ? "Package check: passed (digest and signature)"
+            : pinned               ? "Package check: passed (digest)"
+            : keyCount > 0         ? "Package check: passed (signature)"
+                                   : "Package check: none (the build pins no digest and holds no key)");
+}
+
 // The failure's end: the worker may still be inside a call the network has not ended, so it is
 // let go, not waited for, and ends on its own; then the download message.
 int FailDownload(HWND owner, PackageTransfer& transfer) {
@@ -296,7 +323,9 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
         digest.Begin();
         writer.digest = &digest;
     }
-    if (!ReceivePackage(folder, url, transfer, writer)) {
+    const bool received = ReceivePackage(folder, url, transfer, writer);
+    LogDownload(url, transfer);
+    if (!received) {
         LeaveDownloadTrail("download", writer.error, transfer);
         return FailDownload(owner, transfer);
     }
@@ -313,8 +342,10 @@ int DownloadPackageFrom(HWND owner, const char* folder, const char* url, const c
         LeaveDownloadTrail("package check", guardError ? guardError : ERROR_INVALID_DATA, transfer, refusal);
         guard.reset();
         DeleteFileA(PackagePath);
-        return FailDownload(owner, transfer);
+        FailDownload(owner, transfer);
+        return PackageRefused;
     }
+    LogPackageCheck(expectedSha256, keyCount);
     AbandonTransfer(transfer);
     const bool unpacked = UnpackPackage(folder, writer.total);
     EndWait();

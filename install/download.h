@@ -17,6 +17,7 @@ extern char PackagePath[PackagePathSize];
 constexpr int DownloadSucceeded = 0;
 constexpr int DownloadFailed = -1;  // its own message already shown
 constexpr int UnpackingFailed = -2; // no message of its own; the package is deleted
+constexpr int PackageRefused = -3;  // not the build's package: the download message, the package deleted
 
 // 0: received and unpacked; non-zero: failed or cancelled. Downloads from LUDRA_PACKAGE_URL and,
 // when the build names one, checks the package against LUDRA_PACKAGE_SHA256 before unpacking it.

@@ -4,7 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "install/setup_log.h"
+#include "base/setup_log.h"
 
 void FormatFailureTrail(const FailureTrail& trail, char* line, size_t lineSize) {
     std::snprintf(line, lineSize,

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/globals.h"
+#include "base/setup_log.h"
 #include "base/strings.h"
 #include "progress/wait_state.h"
 #include "resources/resource_ids.h"
@@ -24,6 +25,9 @@ HCURSOR ReplacedCursor = nullptr;
 // Set once the program is being closed while a step runs; with EndQuietly no box is shown.
 bool EndRequested = false;
 bool EndQuietly = false;
+// An unattended run: step boxes are not shown; unseen, no window of the wait is either.
+bool Unattended = false;
+bool Unseen = false;
 // A WM_QUIT the pump took during a wait: it is posted again when the wait ends.
 bool QuitTaken = false;
 WPARAM QuitCode = 0;
@@ -33,6 +37,7 @@ constexpr size_t PercentTextSize = 16;
 // Texts up to this length are remembered and not set again while unchanged.
 constexpr size_t WaitTextMemorySize = 512;
 constexpr int NoPercentShown = -1;
+constexpr size_t MessageLogLineSize = 600;
 
 // What the wait dialog's controls are and what was last put into them, so that a step that
 // reports the same text and percentage for every block costs no window traffic. Reset with
@@ -91,7 +96,8 @@ void CreateWaitDialog() {
     Shown.detail = GetDlgItem(WaitDialog, IDC_WAIT_DETAIL);
     Shown.cancel = GetDlgItem(WaitDialog, IDC_WAIT_CANCEL);
     Shown.bar = GetDlgItem(WaitDialog, IDC_WAIT_PERCENT);
-    ShowWindow(WaitDialog, SW_SHOW);
+    if (!Unseen)
+        ShowWindow(WaitDialog, SW_SHOW);
     SetCursor(ReplacedCursor);
 }
 
@@ -157,8 +163,52 @@ bool ProgramEndRequested() {
     return EndRequested;
 }
 
+bool WaitWasCancelled() {
+    return WaitCancelled != 0 || EndRequested;
+}
+
+void BeginUnattendedRun(bool unseen) {
+    Unattended = true;
+    Unseen = unseen;
+}
+
+namespace {
+const char* AnswerName(int answer) {
+    switch (answer) {
+    case IDOK: return "OK";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    case IDCANCEL: return "Cancel";
+    }
+    return "none";
+}
+
+// The box, shown or not, as one log line: its line ends written as \n, so it stays one line.
+int LoggedMessageBox(bool show, HWND owner, const char* text, const char* caption, UINT style) {
+    const int answer = show ? MessageBoxA(owner, text, caption, style) : 0;
+    char line[MessageLogLineSize];
+    const int start = show ? std::snprintf(line, sizeof line, "Message shown (answer %s): ", AnswerName(answer))
+                           : std::snprintf(line, sizeof line, "Message not shown: ");
+    size_t length = start > 0 ? static_cast<size_t>(start) : 0;
+    for (const char* c = text; *c && length + 3 < sizeof line; ++c) {
+        if (*c == '\n') {
+            line[length++] = '\\';
+            line[length++] = 'n';
+        } else if (*c != '\r')
+            line[length++] = *c;
+    }
+    line[length] = '\0';
+    LogLine(line);
+    return answer;
+}
+} // namespace
+
 int StepMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
-    return EndQuietly ? 0 : MessageBoxA(owner, text, caption, style);
+    return LoggedMessageBox(!EndQuietly && !Unattended, owner, text, caption, style);
+}
+
+int PersonMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+    return LoggedMessageBox(!EndQuietly, owner, text, caption, style);
 }
 
 namespace {

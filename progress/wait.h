@@ -30,8 +30,17 @@ int PumpMessages();
 // OK to the others.
 void RequestProgramEnd(bool quietly);
 bool ProgramEndRequested();
-// A step's message box: MessageBoxA, or 0 without showing anything once the session is ending.
+// True once the last wait's Cancel was confirmed, or the program is being closed.
+bool WaitWasCancelled();
+// A run with nobody at the screen: no step shows a message box; unseen, the wait dialog does not
+// show either, so that no window of the program is ever visible.
+void BeginUnattendedRun(bool unseen);
+// A step's message box: MessageBoxA, or 0 without showing anything once the session is ending or
+// in an unattended run. Its text and the answer go to the log either way.
 int StepMessageBox(HWND owner, const char* text, const char* caption, UINT style);
+// The question a person's press asks (Annulla's): asked in an unattended run too, since someone
+// is there; not once the session is ending.
+int PersonMessageBox(HWND owner, const char* text, const char* caption, UINT style);
 
 enum class WaitOutcome { Signalled, TimedOut, Cancelled, Failed };
 // Waits for the object (null: for the time alone) while dispatching the thread's messages as

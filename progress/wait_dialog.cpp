@@ -59,7 +59,7 @@ void ConfirmCancel(HWND dialog) {
     HWND animation = GetDlgItem(dialog, IDC_WAIT_ANIMATION);
     SendMessageA(animation, WM_CLOSE, 0, 0);
     // Once the session is ending the question is not asked: the answer is Yes.
-    const int answer = StepMessageBox(dialog, CancelQuestion, WaitTitle.data(), MB_YESNO | MB_ICONEXCLAMATION);
+    const int answer = PersonMessageBox(dialog, CancelQuestion, WaitTitle.data(), MB_YESNO | MB_ICONEXCLAMATION);
     if (answer == IDNO)
         SendMessageA(animation, WM_ACTIVATE, 0, 0);
     else

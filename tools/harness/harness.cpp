@@ -70,14 +70,14 @@ Program::~Program() {
     Kill();
 }
 
-bool Program::Start(const char* exePath, const char* workingFolder, WORD showCommand) {
+bool Program::Start(const char* exePath, const char* workingFolder, WORD showCommand, const char* arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showCommand;
     PROCESS_INFORMATION info = {};
-    char commandLine[MAX_PATH + 2] = {};
-    snprintf(commandLine, sizeof commandLine, "\"%s\"", exePath);
+    char commandLine[2048] = {};
+    snprintf(commandLine, sizeof commandLine, "\"%s\"%s%s", exePath, arguments ? " " : "", arguments ? arguments : "");
     for (int attempt = 1;; ++attempt) {
         if (CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, workingFolder, &startup, &info))
             break;

@@ -21,8 +21,10 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Starts the program with the given working folder (null: the harness's own).
-    bool Start(const char* exePath, const char* workingFolder = nullptr, WORD showCommand = SW_SHOWNORMAL);
+    // Starts the program with the given working folder (null: the harness's own) and the
+    // arguments after its quoted name (null: none).
+    bool Start(const char* exePath, const char* workingFolder = nullptr, WORD showCommand = SW_SHOWNORMAL,
+               const char* arguments = nullptr);
     // Waits for the process to end; false on time-out. The exit code is stored on success.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
     void Kill();

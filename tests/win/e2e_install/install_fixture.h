@@ -7,11 +7,22 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "harness.h"
 #include "http_server.h"
+#include "install/shortcut.h"
 #include "progman_server.h"
 #include "support/files.h"
 #include "support/package_port.h"
+
+// Where the program puts its shortcut.
+inline std::string DesktopShortcut() {
+    wchar_t desktop[ShortcutPathSize] = {};
+    if (ReadDesktopFolder(desktop) != 0)
+        return {};
+    return Narrow(desktop) + "\\LUDRA4.LNK";
+}
 
 class InstallFixture : public testing::Test {
 protected:

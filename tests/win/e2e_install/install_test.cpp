@@ -45,13 +45,6 @@ std::string IniValue(const char* section, const char* key) {
     return value;
 }
 
-std::string DesktopShortcut() {
-    wchar_t desktop[ShortcutPathSize] = {};
-    if (ReadDesktopFolder(desktop) != 0)
-        return {};
-    return Narrow(desktop) + "\\LUDRA4.LNK";
-}
-
 // Wine's shell cannot open a zip: the trail says the built-in unpacker wrote the package.
 constexpr const char* BuiltInUnpackerLine =
     "Ludra Setup: unpacking: the shell cannot open the package, the built-in unpacker writes it";

@@ -85,12 +85,12 @@ TEST_F(DigestDownload, PackageWithTheExpectedDigestIsUnpacked) {
     EXPECT_TRUE(PathExists(folder_ + "\\SETUP.INF"));
 }
 
-TEST_F(DigestDownload, PackageWithAnotherDigestIsAFailedDownloadAndNotUnpacked) {
+TEST_F(DigestDownload, PackageWithAnotherDigestIsRefusedWithTheDownloadMessageAndNotUnpacked) {
     std::string wrong = digest_;
     wrong[0] = wrong[0] == '0' ? '1' : '0';
     BoxAnswerer boxes;
     DebugOutput trail;
-    EXPECT_EQ(DownloadFailed, Download(wrong.c_str()));
+    EXPECT_EQ(PackageRefused, Download(wrong.c_str()));
     EXPECT_EQ(std::vector<std::string>{DownloadFailedText}, boxes.Texts());
     // The support desk reads that the package came whole and was refused (ERROR_INVALID_DATA).
     EXPECT_EQ(

@@ -173,7 +173,7 @@ TEST(SignedDownload, OnlyAPackageSignedByAKnownKeyIsUnpacked) {
         BoxAnswerer boxes;
         DebugOutput trail;
         EXPECT_EQ(DownloadPackageFrom(nullptr, folder.c_str(), url.c_str(), nullptr, PackageSizeLimit, keys, 2),
-                  row.cause ? DownloadFailed : DownloadSucceeded);
+                  row.cause ? PackageRefused : DownloadSucceeded);
         EXPECT_EQ(PathExists(folder + "\\LUDRA.EXE"), !row.cause);
         EXPECT_FALSE(PathExists(folder + "\\LD46DEMO.zip")) << "the package was left in the folder";
         EXPECT_EQ(trail.Lines("Ludra Setup: package check").size(), row.cause ? 1u : 0u);

@@ -1,5 +1,5 @@
 // The run's log file.
-#include "install/setup_log.h"
+#include "base/setup_log.h"
 
 #include <windows.h>
 
@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "base/kernel_handles.h"
-#include "install/failure_trail.h"
 
 namespace {
 constexpr int MaxNumberedLogs = 999;
@@ -55,10 +54,8 @@ bool OpenSetupLog(const char* path) {
             SetLastError(ERROR_FILENAME_EXCED_RANGE);
     } else
         file = CreateNumberedLog(opened, sizeof opened);
-    if (file == INVALID_HANDLE_VALUE) {
-        LeaveFailureTrail({"log", GetLastError(), 0, 0, 0});
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    }
     LogFile.reset(file);
     std::memcpy(LogPath, opened, sizeof LogPath);
     return true;
