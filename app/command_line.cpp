@@ -53,7 +53,25 @@ template <size_t Size> bool CopyValue(const std::string& value, std::array<char,
     return true;
 }
 
-enum Switch { Dir, Silent, VerySilent, Log, Help, SwitchCount };
+enum Switch { Dir, Silent, VerySilent, Log, Help, Uninstall, Cleanup, SwitchCount };
+
+// 1 to 16 hexadecimal digits.
+bool ReadHandle(const std::string& value, unsigned long long* handle) {
+    constexpr size_t MaxDigits = 16;
+    if (value.empty() || value.size() > MaxDigits)
+        return false;
+    *handle = 0;
+    for (const char c : value) {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0)
+            return false;
+        *handle = *handle * 16 + static_cast<unsigned long long>(digit);
+    }
+    return true;
+}
 
 // The switch an argument names (SwitchCount: none), with its value after the first '='.
 Switch SwitchOf(const std::string& argument, bool* hasValue, std::string* value) {
@@ -66,8 +84,8 @@ Switch SwitchOf(const std::string& argument, bool* hasValue, std::string* value)
     constexpr struct {
         const char* name;
         Switch which;
-    } names[] = {{"DIR", Dir}, {"SILENT", Silent}, {"VERYSILENT", VerySilent},
-                 {"LOG", Log}, {"?", Help},        {"HELP", Help}};
+    } names[] = {{"DIR", Dir}, {"SILENT", Silent}, {"VERYSILENT", VerySilent}, {"LOG", Log},
+                 {"?", Help},  {"HELP", Help},     {"UNINSTALL", Uninstall},   {"CLEANUP", Cleanup}};
     for (const auto& known : names)
         if (SameName(name, known.name))
             return known.which;
@@ -91,6 +109,8 @@ bool TakeSwitch(Switch which, bool hasValue, std::string value, CommandLine* lin
         return first && !hasValue;
     }
     case Help: line->help = true; return !hasValue;
+    case Uninstall: line->uninstall = true; return !hasValue;
+    case Cleanup: line->cleanup = true; return ReadHandle(value, &line->cleanupHandle);
     case SwitchCount: break;
     }
     return false;
@@ -104,10 +124,12 @@ const char* const CommandUsageText =
     "/DIR=\"cartella\"\tla cartella di installazione (al massimo 151 caratteri; non deve esistere)\n"
     "/LOG=\"file\"\tscrive il registro dell'installazione nel file indicato\n"
     "/LOG\tscrive il registro nella cartella temporanea\n"
+    "/UNINSTALL\trimuove l'installazione della cartella del programma\n"
     "/?, /HELP\tmostra questo messaggio\n\n"
     "Codici di uscita: 0 installazione completata, 1 riga di comando errata, 2 annullata, 3 cartella gia' "
     "esistente, 4 cartella non creata, 5 download non riuscito, 6 pacchetto non autentico, 7 estrazione non "
-    "riuscita, 8 configurazione non riuscita.";
+    "riuscita, 8 configurazione non riuscita, 9 nessuna installazione da rimuovere, 10 rimozione non "
+    "completata.";
 
 CommandVerdict ParseCommandLine(const char* text, CommandLine* line) {
     *line = CommandLine();
@@ -124,7 +146,9 @@ CommandVerdict ParseCommandLine(const char* text, CommandLine* line) {
             seen[which] = true;
         refused = !(known && TakeSwitch(which, hasValue, value, line)) || refused;
     }
-    if (refused)
+    const bool contradicted =
+        (line->uninstall && (line->folderGiven || line->cleanup)) || (line->cleanup && !line->folderGiven);
+    if (refused || contradicted)
         return CommandVerdict::Refused;
     return line->help ? CommandVerdict::Help : CommandVerdict::Run;
 }

@@ -21,12 +21,19 @@ struct CommandLine {
     std::array<char, CommandFolderSize> folder = {}; // as given, without a final backslash
     bool logWanted = false;
     std::array<char, CommandLogSize> log = {}; // empty: a numbered log in the temporary folder
+    // /UNINSTALL: remove the installation in the program's own folder.
+    bool uninstall = false;
+    // /CLEANUP=<handle in hex> with /DIR: the removal's last step, run from a copy of the program
+    // in the temporary folder once the process of that inherited handle has ended.
+    bool cleanup = false;
+    unsigned long long cleanupHandle = 0;
 };
 
 // Run: line holds the switches (none: the program as it always was). Help: /? or /HELP, and
 // nothing else wrong. Refused: an unknown switch, a switch given twice, both silent modes, a
 // value where none belongs or none where one must be, a folder past 151 characters or a log path
-// past its buffer; line then still says whether a silent mode was asked for, so that no usage box
+// past its buffer, /DIR with /UNINSTALL (which removes its own folder's installation), /CLEANUP
+// without /DIR or with /UNINSTALL; line then still says whether a silent mode was asked for, so that no usage box
 // shows in one.
 enum class CommandVerdict { Run, Help, Refused };
 
@@ -48,4 +55,6 @@ enum class ExitCode : int {
     PackageRefused = 6, // a digest or a signature refused it
     UnpackingFailed = 7,
     ConfigurationFailed = 8,
+    NoUninstallRecord = 9,  // no readable record beside the program: nothing removed
+    RemovalIncomplete = 10, // what stays is logged, and the entry stays for another try
 };

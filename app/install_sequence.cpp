@@ -17,8 +17,10 @@
 #include "install/download.h"
 #include "install/failure_trail.h"
 #include "install/ini_config.h"
+#include "install/install_record.h"
 #include "install/progman_dde.h"
 #include "install/shortcut.h"
+#include "install/uninstall_entry.h"
 #include "progress/wait.h"
 #include "resources/resource_ids.h"
 
@@ -40,6 +42,7 @@ struct InstallSession {
     bool running = false;
     std::array<char, SetupInfPathSize> setupInfPath = {};
     std::array<char, MessageTextSize> messageText = {};
+    std::array<char, ShortcutPathSize> shortcutPath = {}; // ANSI; empty until the shortcut is made
     HCURSOR waitCursor = nullptr;
     HCURSOR savedCursor = nullptr;
 };
@@ -133,7 +136,13 @@ DWORD WriteDesktopShortcut() {
     char programPath[ProgramPathSize] = {};
     snprintf(programPath, sizeof programPath, "%s\\%s", InstallDir.data(), "LUDRA.EXE");
     const HRESULT result = CreateDesktopShortcut(programPath, shortcutPath, ShortcutDescription, InstallDir.data());
-    return SUCCEEDED(result) ? ERROR_SUCCESS : ShortcutError(result);
+    if (FAILED(result))
+        return ShortcutError(result);
+    // Recorded for the removal, which needs it in ANSI as every path of the record.
+    if (!WideCharToMultiByte(CP_ACP, 0, shortcutPath, -1, Session.shortcutPath.data(),
+                             static_cast<int>(Session.shortcutPath.size()), nullptr, nullptr))
+        Session.shortcutPath[0] = '\0';
+    return ERROR_SUCCESS;
 }
 
 // The installation is complete without its shortcut: a missing one leaves only its trail.
@@ -142,6 +151,17 @@ bool PlaceDesktopShortcut(StepFailure&) {
     if (error != ERROR_SUCCESS)
         LeaveFailureTrail({"shortcut", error, 0, 0, 0});
     return error == ERROR_SUCCESS;
+}
+
+// What the removal needs, and the entry in the list of installed programs. The installation is
+// complete without them, as without its shortcut: a failure leaves only its trail.
+bool RecordForRemoval(StepFailure&) {
+    uint64_t installedBytes = 0;
+    const bool recorded = WriteInstallRecord(InstallDir.data(), Session.shortcutPath.data(), &installedBytes) &&
+                          RegisterUninstallEntry({InstallDir.data(), installedBytes}, nullptr, 0);
+    if (!recorded)
+        LeaveFailureTrail({"uninstall entry", GetLastError(), 0, 0, 0});
+    return recorded;
 }
 
 // One step between its two log lines, the second with its outcome and duration.
@@ -162,6 +182,7 @@ void Complete() {
     CoInitialize(nullptr);
     StepFailure ignored;
     RunStep("shortcut", PlaceDesktopShortcut, ignored);
+    RunStep("uninstall entry", RecordForRemoval, ignored);
     SetCurrentDriveNumber(Session.savedDrive);
     Outcome = ExitCode::Completed;
     ShowMessage(IDS_INSTALL_DONE, MB_ICONINFORMATION);

@@ -73,13 +73,16 @@ void BeginRunLog(const char* text) {
     LogLine(line);
 }
 
-int EndRun(int loopCode) {
-    const int code = UnattendedRun() ? static_cast<int>(InstallOutcome()) : loopCode;
+int InstallExitCode(int loopCode) {
+    return UnattendedRun() ? static_cast<int>(InstallOutcome()) : loopCode;
+}
+
+int EndRun(int exitCode) {
     char line[HeaderLineSize];
-    std::snprintf(line, sizeof line, "Exit code %d", code);
+    std::snprintf(line, sizeof line, "Exit code %d", exitCode);
     LogLine(line);
     CloseSetupLog();
-    return code;
+    return exitCode;
 }
 
 HWND CreateHiddenSetupDialog(HWND owner) {

@@ -17,9 +17,10 @@ bool UnattendedRun();
 // Opens the log the command line asks for and writes what a support desk reads first. A log that
 // cannot be made leaves its trail line and the run goes on.
 void BeginRunLog(const char* text);
-// The exit code: how the sequence ended in a silent mode, the main loop's otherwise; the log's
-// last line.
-int EndRun(int loopCode);
+// The run's exit code, the log's last line.
+int EndRun(int exitCode);
+// The installation's exit code: how the sequence ended in a silent mode, the main loop's otherwise.
+int InstallExitCode(int loopCode);
 // The setup dialog as the template makes it but never shown, for the silent modes: the same
 // procedure, the same proposed folder. Null if it cannot be made.
 HWND CreateHiddenSetupDialog(HWND owner);

@@ -3,6 +3,7 @@
 
 #include "app/splash.h"
 #include "app/start_command.h"
+#include "app/uninstall.h"
 #include "base/globals.h"
 #include "base/strings.h"
 #include "progress/wait.h"
@@ -14,6 +15,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (!ReadStartCommand(commandLine, &refusedCode))
         return refusedCode;
     BeginRunLog(commandLine);
+    if (UnattendedRun())
+        BeginUnattendedRun(StartCommand.mode == RunMode::VerySilent);
+    if (StartCommand.cleanup)
+        return EndRun(RunCleanup());
+    if (StartCommand.uninstall)
+        return EndRun(RunUninstall());
 
     if (!previous && !RegisterSplashClass(instance))
         return EndRun(0);
@@ -27,7 +34,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     CreateSolidBrushes();
     if (UnattendedRun()) {
         // No splash: the hidden splash window still owns the run and hears the end of the session.
-        BeginUnattendedRun(StartCommand.mode == RunMode::VerySilent);
         PostMessageA(SplashWindow, WM_START_SETUP, START_SETUP_CODE, 0);
     } else {
         ShowWindow(SplashWindow, showCommand);
@@ -41,5 +47,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     }
 
     DeleteSolidBrushes();
-    return EndRun(static_cast<int>(message.wParam));
+    return EndRun(InstallExitCode(static_cast<int>(message.wParam)));
 }

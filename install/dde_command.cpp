@@ -73,3 +73,12 @@ int BuildGroupCommands(const char* folder, char* output, size_t outputSize) {
         return Fail(output, outputSize);
     return static_cast<int>(std::strlen(output));
 }
+
+int BuildDeleteGroupCommand(const char* group, char* output, size_t outputSize) {
+    if (std::strpbrk(group, "\"[]()\r\n"))
+        return Fail(output, outputSize);
+    const int length = std::snprintf(output, outputSize, "[DeleteGroup(\"%s\")]", group);
+    if (length < 0 || static_cast<size_t>(length) >= outputSize)
+        return Fail(output, outputSize);
+    return length;
+}

@@ -18,12 +18,12 @@ HWND DdeServer = nullptr;
 
 namespace {
 constexpr const char* ProgmanName = "Progman";
-constexpr size_t GroupFolderSize = MAX_PATH;
 constexpr WPARAM CancelCommand = IDCANCEL;
 // How long one top-level window may take over the initiate. A hung window is skipped at once.
 constexpr UINT InitiateBoundMs = 1000;
 
-char GroupFolder[GroupFolderSize] = {};
+// The commands the server that accepts gets, built when the conversation starts.
+char PendingCommands[DdeCommandBlockSize] = {};
 
 void DeleteConversationAtoms() {
     GlobalDeleteAtom(AppAtom);
@@ -50,7 +50,7 @@ void OnInitiateAck(HWND dialog, HWND server, LPARAM lParam) {
     if (!DdeCommandBlock)
         return;
     DdeCommandText = static_cast<char*>(GlobalLock(DdeCommandBlock));
-    if (!DdeCommandText || BuildGroupCommands(GroupFolder, DdeCommandText, DdeCommandBlockSize) < 0) {
+    if (!DdeCommandText || !CopyBounded(DdeCommandText, DdeCommandBlockSize, PendingCommands)) {
         ReleaseCommandBlock();
         return;
     }
@@ -86,9 +86,8 @@ void ResetProgmanConversation() {
     DdeServer = nullptr;
 }
 
-void StartProgmanConversation(HWND dialog, const char* folder) {
-    if (!CopyBounded(GroupFolder, folder))
-        return;
+namespace {
+void StartWithCommands(HWND dialog) {
     DdeState = WM_DDE_INITIATE;
     AppAtom = GlobalAddAtomA(ProgmanName);
     TopicAtom = GlobalAddAtomA(ProgmanName);
@@ -104,6 +103,21 @@ void StartProgmanConversation(HWND dialog, const char* folder) {
         DeleteConversationAtoms();
         DdeState = 0;
     }
+}
+} // namespace
+
+void StartProgmanConversation(HWND dialog, const char* folder) {
+    if (BuildGroupCommands(folder, PendingCommands, sizeof PendingCommands) >= 0)
+        StartWithCommands(dialog);
+}
+
+void StartProgmanDeleteGroup(HWND window, const char* group) {
+    if (BuildDeleteGroupCommand(group, PendingCommands, sizeof PendingCommands) >= 0)
+        StartWithCommands(window);
+}
+
+bool ProgmanConversationOver() {
+    return DdeState != WM_DDE_INITIATE && !DdeServer;
 }
 
 INT_PTR OnProgmanAck(HWND dialog, WPARAM wParam, LPARAM lParam) {

@@ -109,3 +109,17 @@ HRESULT CreateDesktopShortcut(const char* target, const wchar_t* shortcutPath, c
         return result;
     return file->Save(shortcutPath, TRUE);
 }
+
+HRESULT ReadShortcutTarget(const wchar_t* shortcutPath, wchar_t* target, size_t targetSize) {
+    ComRef<IShellLinkW> link;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.outVoid());
+    if (FAILED(result))
+        return result;
+    ComRef<IPersistFile> file;
+    result = link->QueryInterface(IID_IPersistFile, file.outVoid());
+    if (SUCCEEDED(result))
+        result = file->Load(shortcutPath, STGM_READ);
+    if (SUCCEEDED(result))
+        result = link->GetPath(target, static_cast<int>(targetSize), nullptr, SLGP_RAWPATH);
+    return result;
+}

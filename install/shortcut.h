@@ -13,3 +13,5 @@ int ReadDesktopFolder(wchar_t* buffer);
 // target, description and workingFolder are ANSI texts; the shortcut is saved at shortcutPath.
 HRESULT CreateDesktopShortcut(const char* target, const wchar_t* shortcutPath, const char* description,
                               const char* workingFolder);
+// The program a saved shortcut starts, as saved, into target (targetSize wide characters).
+HRESULT ReadShortcutTarget(const wchar_t* shortcutPath, wchar_t* target, size_t targetSize);

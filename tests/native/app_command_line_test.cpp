@@ -48,6 +48,15 @@ TEST(CommandLine, SwitchesAreSplitAndReadByTheProgramsOwnRules) {
         {"/SILENT=1", CommandVerdict::Refused, RunMode::Silent, nullptr, nullptr},
         {"\"\"", CommandVerdict::Refused, RunMode::Interactive, nullptr, nullptr},
         {"/", CommandVerdict::Refused, RunMode::Interactive, nullptr, nullptr},
+        {"/UNINSTALL /VERYSILENT /LOG", CommandVerdict::Run, RunMode::VerySilent, nullptr, ""},
+        {"/UNINSTALL /DIR=C:\\ALTRO", CommandVerdict::Refused, RunMode::Interactive, nullptr, nullptr},
+        {"/UNINSTALL=1", CommandVerdict::Refused, RunMode::Interactive, nullptr, nullptr},
+        {"/CLEANUP=1a4F /DIR=\"C:\\LUDRA\" /VERYSILENT", CommandVerdict::Run, RunMode::VerySilent, "C:\\LUDRA",
+         nullptr},
+        {"/CLEANUP=1A4", CommandVerdict::Refused, RunMode::Interactive, nullptr, nullptr},
+        {"/CLEANUP=12345678901234567 /DIR=C:\\A", CommandVerdict::Refused, RunMode::Interactive, "C:\\A", nullptr},
+        {"/CLEANUP=1G /DIR=C:\\A", CommandVerdict::Refused, RunMode::Interactive, "C:\\A", nullptr},
+        {"/CLEANUP=1 /UNINSTALL /DIR=C:\\A", CommandVerdict::Refused, RunMode::Interactive, "C:\\A", nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
@@ -61,6 +70,8 @@ TEST(CommandLine, SwitchesAreSplitAndReadByTheProgramsOwnRules) {
         EXPECT_EQ(std::string(line.folder.data()), row.folder ? row.folder : "");
         EXPECT_EQ(line.logWanted, row.log != nullptr);
         EXPECT_EQ(std::string(line.log.data()), row.log ? row.log : "");
+        EXPECT_EQ(line.uninstall, std::string(row.text).find("/UNINSTALL") != std::string::npos);
+        EXPECT_EQ(line.cleanupHandle, line.cleanup ? 0x1a4fu : 0u);
     }
 }
 

@@ -64,3 +64,16 @@ TEST(BuildGroupCommands, TextThatWouldNotFitLeavesOutputEmpty) {
     char big[4096];
     EXPECT_EQ(-1, BuildGroupCommands(huge.c_str(), big, sizeof big));
 }
+
+// The removal's command, quoted as the creation's; a name that would close the quote or the command
+// early (another command smuggled in) is refused.
+TEST(BuildDeleteGroupCommand, QuotedLikeTheCreationAndNoOtherCommandGetsIn) {
+    char text[DdeCommandBlockSize];
+    EXPECT_EQ(26, BuildDeleteGroupCommand(ProductGroupName, text, sizeof text));
+    EXPECT_STREQ("[DeleteGroup(\"Ludra 4.7\")]", text);
+    for (const char* hostile : {"Ludra\")][DeleteGroup(\"Altro", "A]", "A(", "A\nB"}) {
+        EXPECT_EQ(-1, BuildDeleteGroupCommand(hostile, text, sizeof text)) << hostile;
+        EXPECT_STREQ("", text);
+    }
+    EXPECT_EQ(-1, BuildDeleteGroupCommand(ProductGroupName, text, 26));
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "harness.h"
 #include "http_server.h"
@@ -24,11 +25,34 @@ inline std::string DesktopShortcut() {
     return Narrow(desktop) + "\\LUDRA4.LNK";
 }
 
+constexpr const char* UninstallKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// Deletes the entries in the list of installed programs that installations leave, so that every
+// test sees "Ludra47" free.
+inline void DeleteUninstallEntries() {
+    HKEY list = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, UninstallKeyPath, 0, KEY_READ | KEY_WRITE, &list) != ERROR_SUCCESS)
+        return;
+    std::vector<std::string> ours;
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(list, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (std::string(name).rfind("Ludra47", 0) == 0)
+            ours.push_back(name);
+    }
+    for (const std::string& key : ours)
+        RegDeleteKeyA(list, key.c_str());
+    RegCloseKey(list);
+}
+
 class InstallFixture : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(RemoveTree("C:\\LUDRA"));
         ASSERT_TRUE(RemoveTree("C:\\LUDRA47"));
+        DeleteUninstallEntries();
         ASSERT_TRUE(progman_.Start());
     }
     void TearDown() override {
@@ -36,6 +60,7 @@ protected:
         progman_.Stop();
         http_.Stop();
         RemoveTree("C:\\LUDRA");
+        DeleteUninstallEntries();
     }
 
     // Serves `response` for the package URL the program was built with.

@@ -5,105 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <regex>
-#include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "harness.h"
-#include "install_fixture.h"
-#include "resources/resource_ids.h"
 #include "support/program_texts.h"
-#include "support/scratch_folder.h"
 #include "support/zip_builder.h"
+#include "unattended_fixture.h"
 
 namespace {
 
 using namespace harness;
-
-constexpr DWORD RunTimeoutMs = 90000;
-
-// Every visible top-level window of the process, sampled every 50 ms until it ends: a message box
-// as "box: its text", the wait dialog as "wait", anything else by its caption.
-class VisibleWindows {
-public:
-    explicit VisibleWindows(const Program& program)
-        : processId_(program.Id()), process_(program.Handle()), thread_([this] { Run(); }) {}
-    ~VisibleWindows() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-    }
-    // Waits for the end of the process (bounded), then returns what was seen.
-    std::set<std::string> Seen() {
-        WaitForSingleObject(process_, RunTimeoutMs);
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        return seen_;
-    }
-    bool Saw(const std::string& window) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return seen_.count(window) > 0;
-    }
-
-private:
-    void Run() {
-        for (ULONGLONG start = GetTickCount64(); !stop_ && GetTickCount64() - start < RunTimeoutMs; Sleep(50)) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            for (HWND window : WindowsOf(processId_, nullptr, nullptr))
-                seen_.insert(IsMessageBox(window)                     ? "box: " + MessageBoxText(window)
-                             : HasControl(window, IDC_WAIT_ANIMATION) ? std::string("wait")
-                                                                      : GetText(window));
-            if (WaitForSingleObject(process_, 0) == WAIT_OBJECT_0)
-                break;
-        }
-    }
-
-    DWORD processId_;
-    HANDLE process_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::set<std::string> seen_;
-    std::thread thread_;
-};
-
-class Unattended : public InstallFixture {
-protected:
-    void SetUp() override {
-        InstallFixture::SetUp();
-        DeleteFileA(DesktopShortcut().c_str());
-    }
-    void TearDown() override {
-        InstallFixture::TearDown();
-        DeleteFileA(DesktopShortcut().c_str());
-    }
-
-    // Runs the program with these switches to its end; its exit code (99: it did not end in time).
-    DWORD Run(const std::string& arguments, std::set<std::string>* seen = nullptr, const char* program = LDSETUP_EXE) {
-        EXPECT_TRUE(program_.Start(program, nullptr, SW_SHOWNORMAL, arguments.c_str()));
-        VisibleWindows windows(program_);
-        const std::set<std::string> shown = windows.Seen();
-        if (seen)
-            *seen = shown;
-        DWORD exitCode = 99;
-        EXPECT_TRUE(program_.WaitForExit(5000, &exitCode)) << arguments;
-        return exitCode;
-    }
-
-    ScratchFolder scratch_{"unattended"};
-    std::string log_ = scratch_ / "install.log";
-};
-
-// The log's lines without their times; each must carry one.
-std::string LogBody(const std::string& path) {
-    const std::string text = ReadWholeFile(path);
-    static const std::regex stamp("(^|\n)\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} ");
-    return std::regex_replace(text, stamp, "$1");
-}
 
 TEST_F(Unattended, VerySilentInstallsWithoutAnyWindowAndLogsEveryStep) {
     Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});

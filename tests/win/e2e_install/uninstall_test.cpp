@@ -1,0 +1,193 @@
+// Removing Ludra 4.7 as Windows users and deployment tools do: the entry an installation leaves in
+// the list of installed programs, its uninstall strings run as they are, and a removal that takes
+// only what the user left unchanged and never reaches outside the folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "install/package_digest.h"
+#include "install/uninstall_record.h"
+#include "support/program_texts.h"
+#include "unattended_fixture.h"
+
+namespace {
+
+using namespace harness;
+
+constexpr const char* EntryKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ludra47";
+constexpr const char* Uninstaller = "C:\\LUDRA\\LDUNINST.EXE";
+constexpr DWORD CleanupBoundMs = 10000;
+
+// A value of the entry as text (a DWORD in decimal), "(none)" when it is not there.
+std::string EntryValue(const char* name) {
+    char text[512] = {};
+    DWORD size = sizeof text - 1;
+    DWORD type = 0;
+    if (RegGetValueA(HKEY_CURRENT_USER, EntryKey, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) !=
+        ERROR_SUCCESS)
+        return "(none)";
+    if (type == REG_DWORD) {
+        DWORD number = 0;
+        std::memcpy(&number, text, sizeof number);
+        return "dword:" + std::to_string(number);
+    }
+    return text;
+}
+
+bool EntryExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, EntryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+class Removal : public Unattended {
+protected:
+    void SetUp() override {
+        Unattended::SetUp();
+        Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});
+        ASSERT_EQ(0u, Run("/VERYSILENT"));
+    }
+    // The uninstaller, started as its uninstall string says, with more switches after it.
+    DWORD Uninstall(const std::string& more) { return Run(more, nullptr, Uninstaller); }
+    bool FolderGoneSoon() {
+        return WaitUntil([] { return !PathExists("C:\\LUDRA"); }, CleanupBoundMs);
+    }
+};
+
+TEST_F(Removal, TheInstallationIsListedAndItsQuietUninstallStringRemovesIt) {
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ("Ludra 4.7", EntryValue("DisplayName"));
+    EXPECT_EQ("4.7", EntryValue("DisplayVersion"));
+    EXPECT_EQ("Ludra", EntryValue("Publisher"));
+    EXPECT_EQ("C:\\LUDRA", EntryValue("InstallLocation"));
+    EXPECT_EQ("C:\\LUDRA\\LUDRA.EXE,0", EntryValue("DisplayIcon"));
+    EXPECT_EQ("\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL", EntryValue("UninstallString"));
+    EXPECT_EQ("dword:1", EntryValue("NoModify"));
+    EXPECT_EQ("dword:1", EntryValue("NoRepair"));
+    EXPECT_EQ(date, EntryValue("InstallDate"));
+    // The record holds LUDRA.INI as configured, the shortcut and the group.
+    const std::string text = ReadWholeFile("C:\\LUDRA\\LDUNINST.DAT");
+    UninstallRecord record;
+    ASSERT_EQ(RecordStatus::Ok, ReadUninstallRecord(text.data(), text.size(), &record)) << text;
+    uint64_t bytes = 0;
+    bool iniRecorded = false;
+    for (const RecordedFile& file : record.files) {
+        bytes += file.size;
+        char hex[Sha256HexSize];
+        const std::string path = std::string("C:\\LUDRA\\") + file.path.data();
+        ASSERT_TRUE(FileSha256(path.c_str(), hex)) << path;
+        EXPECT_TRUE(RecordedFileUnchanged(file, ReadWholeFile(path).size(), hex)) << path;
+        iniRecorded = iniRecorded || std::string(file.path.data()) == "LUDRA.INI";
+    }
+    EXPECT_TRUE(iniRecorded);
+    EXPECT_EQ("dword:" + std::to_string((bytes + 1023) / 1024), EntryValue("EstimatedSize"));
+    EXPECT_EQ(DesktopShortcut(), record.shortcut.data());
+    EXPECT_STREQ("Ludra 4.7", record.group.data());
+
+    // Run as a deployment tool runs it, its cleanup copy in a temporary folder of the test's.
+    const std::string quiet = EntryValue("QuietUninstallString");
+    ASSERT_EQ("\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL /VERYSILENT", quiet);
+    char saved[MAX_PATH] = {};
+    GetEnvironmentVariableA("TMP", saved, sizeof saved);
+    SetEnvironmentVariableA("TMP", (scratch_.path() + "\\").c_str());
+    std::set<std::string> seen;
+    const DWORD exitCode = Run(quiet.substr(quiet.find("\" ") + 2), &seen, Uninstaller);
+    SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_TRUE(seen.empty()) << *seen.begin();
+    EXPECT_TRUE(FolderGoneSoon()) << "left in the folder: " << ListFolder("C:\\LUDRA").size() << " entries";
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_NE(std::string::npos, progman_.Commands().find("[DeleteGroup(\"Ludra 4.7\")]")) << progman_.Commands();
+    EXPECT_FALSE(EntryExists());
+    EXPECT_LE(ListFolder(scratch_.path()).size(), 1u) << "more than one copy of the program stays behind";
+}
+
+// What the user changed or added stays, with the folders that hold it; the rest goes.
+TEST_F(Removal, ChangedAndNewFilesAreKeptWithTheirFolders) {
+    const std::string customers = "C:\\LUDRA\\DATI\\ARCHIVI\\clienti.csv";
+    ASSERT_TRUE(WriteWholeFile(customers, ReadWholeFile(customers) + "Rossi;Via Roma 1\r\n"));
+    ASSERT_TRUE(WriteWholeFile("C:\\LUDRA\\DATI\\nota.txt", "mia"));
+    EXPECT_EQ(0u, Uninstall("/UNINSTALL /VERYSILENT /LOG=\"" + log_ + "\""));
+    EXPECT_TRUE(WaitUntil([] { return !PathExists(Uninstaller); }, CleanupBoundMs));
+    EXPECT_EQ((std::vector<std::string>{"DATI"}), ListFolder("C:\\LUDRA"));
+    EXPECT_EQ((std::vector<std::string>{"ARCHIVI", "nota.txt"}), ListFolder("C:\\LUDRA\\DATI"));
+    EXPECT_EQ((std::vector<std::string>{"clienti.csv"}), ListFolder("C:\\LUDRA\\DATI\\ARCHIVI"));
+    EXPECT_FALSE(EntryExists());
+    const std::string body = LogBody(log_);
+    for (const char* line : {"\r\nKept (changed since the installation): DATI\\ARCHIVI\\clienti.csv\r\n",
+                             "\r\nKept (not installed by the setup): DATI\\nota.txt\r\n",
+                             "\r\nRemoved: DATI\\ARCHIVI\\articoli.csv\r\n", "\r\nRemoved: LUDRA.INI\r\n",
+                             "\r\nMessage not shown: Ludra 4.7 e' stato rimosso.\\n\\nI file modificati dopo "
+                             "l'installazione sono stati conservati in C:\\LUDRA.\r\nExit code 0\r\n"})
+        EXPECT_NE(std::string::npos, body.find(line)) << line << "\n" << body;
+}
+
+TEST_F(Removal, InteractivelyItAsksFirstAndNoRemovesNothing) {
+    for (const int answer : {IDNO, IDYES}) {
+        ASSERT_TRUE(program_.Start(Uninstaller, nullptr, SW_SHOWNORMAL, "/UNINSTALL"));
+        HWND question = WaitForMessageBox(program_.Id());
+        ASSERT_NE(nullptr, question);
+        EXPECT_EQ("Vuoi rimuovere Ludra 4.7 dalla cartella C:\\LUDRA?", MessageBoxText(question));
+        EXPECT_TRUE(AnswerMessageBox(question, answer));
+        if (answer == IDYES) {
+            HWND done = WaitForMessageBox(program_.Id());
+            ASSERT_NE(nullptr, done);
+            EXPECT_EQ("Ludra 4.7 e' stato rimosso.", MessageBoxText(done));
+            EXPECT_TRUE(AnswerMessageBox(done, IDOK));
+        }
+        DWORD exitCode = 99;
+        ASSERT_TRUE(program_.WaitForExit(DefaultTimeoutMs, &exitCode));
+        EXPECT_EQ(answer == IDNO ? 2u : 0u, exitCode);
+        EXPECT_EQ(answer == IDNO, FileExists("C:\\LUDRA\\LUDRA.EXE") && EntryExists());
+    }
+    EXPECT_TRUE(FolderGoneSoon());
+}
+
+// A file in use stays, and with it the entry, the record and the uninstaller, for another try.
+TEST_F(Removal, AFileInUseEndsWith10AndTheNextTryCompletes) {
+    HANDLE held = CreateFileA("C:\\LUDRA\\manuale4.pdf", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(10u, Uninstall("/UNINSTALL /VERYSILENT /LOG=\"" + log_ + "\""));
+    CloseHandle(held);
+    EXPECT_TRUE(EntryExists());
+    EXPECT_TRUE(FileExists(Uninstaller) && FileExists("C:\\LUDRA\\LDUNINST.DAT"));
+    const std::string body = LogBody(log_);
+    EXPECT_NE(std::string::npos, body.find("\r\nNot removed (error 32): manuale4.pdf\r\n")) << body;
+    EXPECT_NE(std::string::npos, body.find("Message not shown: Attenzione! La rimozione di Ludra 4.7 non e' stata "
+                                           "completata.\r\nExit code 10\r\n"))
+        << body;
+    EXPECT_EQ(0u, Uninstall("/UNINSTALL /SILENT"));
+    EXPECT_TRUE(FolderGoneSoon());
+    EXPECT_FALSE(EntryExists());
+}
+
+// A record edited to name files outside the folder is refused whole: nothing is removed anywhere.
+TEST_F(Removal, ARecordNamingFilesOutsideTheFolderRemovesNothing) {
+    std::string record = "Ludra 4.7 uninstall record 1\r\n";
+    for (const char* outside : {"C:\\outside.txt", "C:\\x.txt"}) {
+        ASSERT_TRUE(WriteWholeFile(outside, "the user's"));
+        char hex[Sha256HexSize];
+        ASSERT_TRUE(FileSha256(outside, hex));
+        const std::string name = outside == std::string("C:\\outside.txt") ? "..\\outside.txt" : outside;
+        record += "file 10 " + std::string(hex) + " " + name + "\r\n";
+    }
+    ASSERT_TRUE(WriteWholeFile("C:\\LUDRA\\LDUNINST.DAT", record));
+    EXPECT_EQ(9u, Uninstall("/UNINSTALL /VERYSILENT"));
+    for (const char* kept : {"C:\\outside.txt", "C:\\x.txt", "C:\\LUDRA\\LUDRA.EXE"})
+        EXPECT_TRUE(FileExists(kept)) << kept;
+    EXPECT_TRUE(EntryExists());
+    DeleteFileA("C:\\outside.txt");
+    DeleteFileA("C:\\x.txt");
+}
+
+} // namespace
