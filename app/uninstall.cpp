@@ -12,6 +12,7 @@
 #include "app/start_command.h"
 #include "base/globals.h"
 #include "base/kernel_handles.h"
+#include "base/message_params.h"
 #include "base/setup_log.h"
 #include "install/failure_trail.h"
 #include "install/install_record.h"
@@ -73,8 +74,8 @@ RecordStatus ReadRecord(const char* folder, UninstallRecord* record) {
         return RecordStatus::TooLarge;
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!text.empty() && (!ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr) ||
-                          read != text.size()))
+    if (!text.empty() &&
+        (!ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr) || read != text.size()))
         return RecordStatus::NotARecord;
     return ReadUninstallRecord(text.data(), text.size(), record);
 }
@@ -93,7 +94,8 @@ void DeleteProgramGroup(const char* group) {
     windowClass.hInstance = AppInstance;
     windowClass.lpszClassName = ConversationClass;
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, ConversationClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, AppInstance, nullptr);
+    HWND window =
+        CreateWindowExA(0, ConversationClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, AppInstance, nullptr);
     if (!window)
         return;
     ResetProgmanConversation();
@@ -193,7 +195,8 @@ int RunUninstall() {
 }
 
 int RunCleanup() {
-    const auto removal = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(StartCommand.cleanupHandle));
+    // The removal's handle, inherited, arrives as a number on the command line.
+    const auto removal = CarriedPointer<HANDLE>(static_cast<uintptr_t>(StartCommand.cleanupHandle));
     WaitForSingleObject(removal, RemovalEndBoundMs);
     CloseHandle(removal);
     char program[MAX_PATH];

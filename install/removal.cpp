@@ -50,8 +50,7 @@ bool FileSize(const char* path, uint64_t* size) {
 void RemoveOne(const char* folder, const RecordedFile& file, RemovalReport& report) {
     char path[RemovalPathSize];
     uint64_t size = 0;
-    if (!StaysInside(folder, file.path.data()) || !RecordFilePath(folder, file.path.data(), path, sizeof path))
-    {
+    if (!StaysInside(folder, file.path.data()) || !RecordFilePath(folder, file.path.data(), path, sizeof path)) {
         ++report.kept;
         return LogFile("Kept (reached through a link)", file.path.data());
     }
