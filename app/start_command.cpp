@@ -21,6 +21,7 @@ constexpr size_t HeaderLineSize = 600;
 constexpr WORD ExtendedTemplateSignature = 0xFFFF;
 // DLGTEMPLATEEX: dlgVer, signature, helpID, exStyle, then style.
 constexpr size_t ExtendedStyleOffset = 12;
+constexpr DWORD MaxTemplateSize = 65536;
 
 const char* ModeName(RunMode mode) {
     switch (mode) {
@@ -90,7 +91,7 @@ HWND CreateHiddenSetupDialog(HWND owner) {
     HGLOBAL loaded = found ? LoadResource(AppInstance, found) : nullptr;
     const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
     const DWORD size = found ? SizeofResource(AppInstance, found) : 0;
-    if (!bytes || size < ExtendedStyleOffset + sizeof(DWORD))
+    if (!bytes || size < ExtendedStyleOffset + sizeof(DWORD) || size > MaxTemplateSize)
         return nullptr;
     // A copy, DWORD-aligned as a template must be, with WS_VISIBLE taken out of its style.
     std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));
