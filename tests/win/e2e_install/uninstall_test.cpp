@@ -13,6 +13,7 @@
 #include "install/package_digest.h"
 #include "install/uninstall_record.h"
 #include "support/program_texts.h"
+#include "support/zip_builder.h"
 #include "unattended_fixture.h"
 
 namespace {
@@ -188,6 +189,26 @@ TEST_F(Removal, ARecordNamingFilesOutsideTheFolderRemovesNothing) {
     EXPECT_TRUE(EntryExists());
     DeleteFileA("C:\\outside.txt");
     DeleteFileA("C:\\x.txt");
+}
+
+// What the removal needs cannot be written (a folder of the package stands where the uninstaller
+// goes): the installation still completes, with the step's trail, and leaves no record half made.
+TEST_F(Unattended, AnInstallationWhoseRemovalCannotBeRecordedStillCompletes) {
+    const std::string demo = std::string(LUDRA_SOURCE_DIR) + "\\demo\\package\\";
+    ZipBuilder zip;
+    zip.Add("SETUP.INF", ReadWholeFile(demo + "SETUP.INF"));
+    zip.Add("LUDRA.EXE", ReadWholeFile(demo + "LUDRA.EXE"));
+    zip.Add("LDUNINST.EXE/x", "where the uninstaller would go");
+    Serve(HttpResponse{200, zip.Build()});
+    EXPECT_EQ(0u, Run("/VERYSILENT /LOG=\"" + log_ + "\""));
+    EXPECT_TRUE(FileExists("C:\\LUDRA\\LUDRA.INI"));
+    EXPECT_FALSE(PathExists("C:\\LUDRA\\LDUNINST.DAT"));
+    EXPECT_FALSE(EntryExists());
+    const std::string body = LogBody(log_);
+    for (const std::string& line : {std::string("\r\nLudra Setup: uninstall entry failed: error "),
+                                    std::string("\r\nStep uninstall entry failed after "),
+                                    std::string("\r\nMessage not shown: Installazione terminata con successo.")})
+        EXPECT_NE(std::string::npos, body.find(line)) << line << "\n" << body;
 }
 
 } // namespace
