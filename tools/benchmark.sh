@@ -169,7 +169,7 @@ def table(mode):
     rows = []
     for name, what in [
         ("ldsetup_step", "ldsetup: Conferma to the end of the download step (download and unpacking)"),
-        ("ldsetup", "ldsetup: Conferma to the success message (then INI and shortcut too)"),
+        ("ldsetup", "ldsetup: Conferma to the success message (then INI, shortcut and removal record too)"),
         ("ldsetup_keyed_step", "ldsetup with a package key built in: to the end of the download step"),
         ("ldsetup_keyed", "ldsetup with a package key built in: to the success message"),
         ("floor", "floor: `InternetReadFile` 4,096 + `WriteFile`, then zlib unpacking"),
@@ -210,8 +210,8 @@ the wineserver, Xvfb and the programs), then unpinned. Figures on a shared machi
 compare within one run, and prefer the medians.
 
 **ldsetup's download and unpacking against the bare floor (median): {headline["pinned"]:.2f}x pinned,
-{headline["unpinned"]:.2f}x unpinned.** From Conferma to the success message (the INI configuration
-and the shortcut too): {whole["pinned"]:.2f}x pinned, {whole["unpinned"]:.2f}x unpinned.
+{headline["unpinned"]:.2f}x unpinned.** From Conferma to the success message (the INI configuration,
+the shortcut and the removal's record too): {whole["pinned"]:.2f}x pinned, {whole["unpinned"]:.2f}x unpinned.
 
 **With a package key built in** (the package's digest taken as it is written, its signature checked
 before the unpacking), the download step's median is {keyed["pinned"]:+.1f}% pinned and
@@ -233,7 +233,8 @@ signed package.
 ldsetup's download step does what the floor does, and for every block also the wait dialog's
 status, percentage and pump (the floor with one `PeekMessage` per block is the nearest to it);
 the end of the step is when the wait dialog goes, seen by the harness within about 5 ms. The time
-to the success message adds the INI configuration and the shortcut.
+to the success message adds the INI configuration, the shortcut and the removal's record (every
+installed file hashed again, and the program copied as `LDUNINST.EXE`).
 
 The transfer alone (ldsetup, in the probed runs: from the wait dialog's first answer to its last
 one during the transfer, as the harness saw them; the floors: their own download loop). The
