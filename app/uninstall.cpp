@@ -38,13 +38,8 @@ constexpr DWORD RemovalEndBoundMs = 60000;
 constexpr DWORD ProgramDeleteBoundMs = 5000;
 constexpr DWORD RetryPauseMs = 100;
 
-bool ProgramPath(char* path, size_t pathSize) {
-    const DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(pathSize));
-    return length > 0 && length < pathSize;
-}
-
 bool ProgramFolder(char* folder, size_t folderSize) {
-    if (!ProgramPath(folder, folderSize))
+    if (!RunningProgramPath(folder, folderSize))
         return false;
     char* name = std::strrchr(folder, '\\');
     if (!name)
@@ -116,7 +111,7 @@ bool StartCleanupCopy(const char* folder) {
     char temporary[MAX_PATH];
     char copy[MAX_PATH];
     const DWORD length = GetTempPathA(sizeof temporary, temporary);
-    if (!ProgramPath(program, sizeof program) || length == 0 || length >= sizeof temporary ||
+    if (!RunningProgramPath(program, sizeof program) || length == 0 || length >= sizeof temporary ||
         std::snprintf(copy, sizeof copy, "%s%s", temporary, CleanupProgramName) >= static_cast<int>(sizeof copy) ||
         !CopyFileA(program, copy, FALSE))
         return false;

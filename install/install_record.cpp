@@ -1,11 +1,11 @@
 // The record of an installation, written once its files and LUDRA.INI are final.
 #include "install/install_record.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "base/kernel_handles.h"
+#include "base/strings.h"
 #include "install/dde_command.h"
 #include "install/folder_walk.h"
 #include "install/package_digest.h"
@@ -13,11 +13,6 @@
 
 namespace {
 constexpr const char* RecordTemporaryName = "LDUNINST.TMP";
-
-bool IsRemovalFile(const char* relative) {
-    return _stricmp(relative, UninstallProgramName) == 0 || _stricmp(relative, UninstallRecordName) == 0 ||
-           _stricmp(relative, RecordTemporaryName) == 0;
-}
 
 // Each file with its size and digest; the removal's own files are not the installation's.
 bool RecordFolderFiles(const char* folder, UninstallRecord& record, uint64_t* installedBytes) {
@@ -69,12 +64,8 @@ bool WriteRecordText(const char* folder, const std::string& text) {
 bool CopyRunningProgram(const char* folder) {
     char program[MAX_PATH];
     char copy[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-    if (length == 0 || length >= sizeof program) {
-        SetLastError(length ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
-        return false;
-    }
-    return RecordFilePath(folder, UninstallProgramName, copy, sizeof copy) && CopyFileA(program, copy, FALSE);
+    return RunningProgramPath(program, sizeof program) &&
+           RecordFilePath(folder, UninstallProgramName, copy, sizeof copy) && CopyFileA(program, copy, FALSE);
 }
 
 bool WriteRecordAndProgram(const char* folder, const char* shortcutPath, uint64_t* installedBytes) {
@@ -95,11 +86,23 @@ bool WriteRecordAndProgram(const char* folder, const char* shortcutPath, uint64_
 } // namespace
 
 bool RecordFilePath(const char* folder, const char* name, char* path, size_t pathSize) {
-    const int length = std::snprintf(path, pathSize, "%s\\%s", folder, name);
-    if (length > 0 && static_cast<size_t>(length) < pathSize)
+    if (JoinPath(folder, name, path, pathSize) == 0)
         return true;
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
+}
+
+bool RunningProgramPath(char* path, size_t pathSize) {
+    const DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(pathSize));
+    if (length > 0 && length < pathSize)
+        return true;
+    SetLastError(length ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+    return false;
+}
+
+bool IsRemovalFile(const char* relative) {
+    return _stricmp(relative, UninstallProgramName) == 0 || _stricmp(relative, UninstallRecordName) == 0 ||
+           _stricmp(relative, RecordTemporaryName) == 0;
 }
 
 bool WriteInstallRecord(const char* folder, const char* shortcutPath, uint64_t* installedBytes) {

@@ -16,3 +16,8 @@ constexpr const char* UninstallRecordName = "LDUNINST.DAT";
 bool WriteInstallRecord(const char* folder, const char* shortcutPath, uint64_t* installedBytes);
 // The record's name under folder, or the program's; false when the path does not fit.
 bool RecordFilePath(const char* folder, const char* name, char* path, size_t pathSize);
+// The running program's full path; false with the last error when it does not fit.
+bool RunningProgramPath(char* path, size_t pathSize);
+// True for the removal's own files (the program, the record, the record being written), which are
+// never the installation's.
+bool IsRemovalFile(const char* relative);

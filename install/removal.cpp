@@ -81,7 +81,7 @@ bool IsRecorded(const UninstallRecord& record, const char* relative) {
     for (const RecordedFile& file : record.files)
         if (_stricmp(file.path.data(), relative) == 0)
             return true;
-    return _stricmp(relative, UninstallProgramName) == 0 || _stricmp(relative, UninstallRecordName) == 0;
+    return IsRemovalFile(relative);
 }
 } // namespace
 

@@ -8,6 +8,21 @@
 
 #include "files.h"
 
+// The temporary folder of this process (and of the programs it starts) pointed at a folder, and back.
+class TemporaryFolder {
+public:
+    explicit TemporaryFolder(const std::string& folder) {
+        GetEnvironmentVariableA("TMP", saved_, sizeof saved_);
+        SetEnvironmentVariableA("TMP", (folder + "\\").c_str());
+    }
+    ~TemporaryFolder() { SetEnvironmentVariableA("TMP", saved_[0] ? saved_ : nullptr); }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+private:
+    char saved_[MAX_PATH] = {};
+};
+
 class ScratchFolder {
 public:
     explicit ScratchFolder(const char* tag) : path_() {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "harness.h"
 #include "http_server.h"
@@ -16,6 +15,7 @@
 #include "progman_server.h"
 #include "support/files.h"
 #include "support/package_port.h"
+#include "support/uninstall_keys.h"
 
 // Where the program puts its shortcut.
 inline std::string DesktopShortcut() {
@@ -25,26 +25,15 @@ inline std::string DesktopShortcut() {
     return Narrow(desktop) + "\\LUDRA4.LNK";
 }
 
-constexpr const char* UninstallKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-// Deletes the entries in the list of installed programs that installations leave, so that every
-// test sees "Ludra47" free.
-inline void DeleteUninstallEntries() {
-    HKEY list = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, UninstallKeyPath, 0, KEY_READ | KEY_WRITE, &list) != ERROR_SUCCESS)
-        return;
-    std::vector<std::string> ours;
-    char name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(list, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        if (std::string(name).rfind("Ludra47", 0) == 0)
-            ours.push_back(name);
-    }
-    for (const std::string& key : ours)
-        RegDeleteKeyA(list, key.c_str());
-    RegCloseKey(list);
+// The package served slowly enough (400,000 bytes in pieces of 4 KiB, 50 ms apart) that a test can
+// press Annulla during the download.
+inline harness::HttpResponse SlowPackage() {
+    harness::HttpResponse slow;
+    slow.body = ReadWholeFile(DEMO_PACKAGE);
+    slow.body.resize(400000, 'x');
+    slow.chunkSize = 4096;
+    slow.chunkPauseMs = 50;
+    return slow;
 }
 
 class InstallFixture : public testing::Test {
@@ -53,6 +42,7 @@ protected:
         ASSERT_TRUE(RemoveTree("C:\\LUDRA"));
         ASSERT_TRUE(RemoveTree("C:\\LUDRA47"));
         DeleteUninstallEntries();
+        DeleteFileA(DesktopShortcut().c_str());
         ASSERT_TRUE(progman_.Start());
     }
     void TearDown() override {
@@ -61,6 +51,7 @@ protected:
         http_.Stop();
         RemoveTree("C:\\LUDRA");
         DeleteUninstallEntries();
+        DeleteFileA(DesktopShortcut().c_str());
     }
 
     // Serves `response` for the package URL the program was built with.

@@ -91,14 +91,9 @@ private:
 
 class Installation : public InstallFixture {
 protected:
-    void SetUp() override {
-        InstallFixture::SetUp();
-        DeleteFileA(DesktopShortcut().c_str());
-    }
     void TearDown() override {
         InstallFixture::TearDown();
         RemoveTree(StartFolder);
-        DeleteFileA(DesktopShortcut().c_str());
     }
 
     void ServePackage(const std::string& bytes) {
@@ -274,12 +269,7 @@ TEST_F(Installation, ErrorPageIsAFailedDownloadNotAPackage) {
 }
 
 TEST_F(Installation, CancelConfirmedDuringASlowDownloadStopsIt) {
-    HttpResponse slow;
-    slow.body = ReadWholeFile(DEMO_PACKAGE);
-    slow.body.resize(400000, 'x');
-    slow.chunkSize = 4096;
-    slow.chunkPauseMs = 50;
-    Serve(slow);
+    Serve(SlowPackage());
     HWND dialog = StartAndConfirm();
     ASSERT_NE(nullptr, dialog);
 

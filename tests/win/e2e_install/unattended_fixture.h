@@ -68,15 +68,6 @@ private:
 
 class Unattended : public InstallFixture {
 protected:
-    void SetUp() override {
-        InstallFixture::SetUp();
-        DeleteFileA(DesktopShortcut().c_str());
-    }
-    void TearDown() override {
-        InstallFixture::TearDown();
-        DeleteFileA(DesktopShortcut().c_str());
-    }
-
     // Runs the program with these switches to its end; its exit code (99: it did not end in time).
     DWORD Run(const std::string& arguments, std::set<std::string>* seen = nullptr, const char* program = LDSETUP_EXE) {
         EXPECT_TRUE(program_.Start(program, nullptr, SW_SHOWNORMAL, arguments.c_str()));

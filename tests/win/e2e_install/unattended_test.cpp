@@ -111,14 +111,11 @@ TEST_F(Unattended, EachEndHasItsExitCodeAndItsLogAndShowsNothing) {
 TEST_F(Unattended, ExistingFolderEndsWith3AndNumberedLogsNeverReplaceOneAnother) {
     Serve(HttpResponse{200, ReadWholeFile(DEMO_PACKAGE)});
     ASSERT_TRUE(CreateDirectoryA("C:\\LUDRA", nullptr));
-    char saved[MAX_PATH] = {};
-    GetEnvironmentVariableA("TMP", saved, sizeof saved);
-    SetEnvironmentVariableA("TMP", (scratch_.path() + "\\").c_str());
-    const DWORD silent = Run("/SILENT /DIR=C:\\LUDRA /LOG");
-    const DWORD verySilent = Run("/VERYSILENT /DIR=C:\\LUDRA /LOG");
-    SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
-    EXPECT_EQ(3u, silent);
-    EXPECT_EQ(3u, verySilent);
+    {
+        TemporaryFolder temporary(scratch_.path());
+        EXPECT_EQ(3u, Run("/SILENT /DIR=C:\\LUDRA /LOG"));
+        EXPECT_EQ(3u, Run("/VERYSILENT /DIR=C:\\LUDRA /LOG"));
+    }
     EXPECT_EQ(0, http_.RequestCount());
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -134,12 +131,7 @@ TEST_F(Unattended, ExistingFolderEndsWith3AndNumberedLogsNeverReplaceOneAnother)
 
 // /SILENT: the wait dialog is the only window, and its Annulla still asks, since a person pressed it.
 TEST_F(Unattended, SilentShowsOnlyTheWaitAndAConfirmedCancelEndsWith2) {
-    HttpResponse slow;
-    slow.body = ReadWholeFile(DEMO_PACKAGE);
-    slow.body.resize(400000, 'x');
-    slow.chunkSize = 4096;
-    slow.chunkPauseMs = 50;
-    Serve(slow);
+    Serve(SlowPackage());
     ASSERT_TRUE(program_.Start(LDSETUP_EXE, nullptr, SW_SHOWNORMAL, ("/SILENT /LOG=" + log_).c_str()));
     VisibleWindows windows(program_);
     HWND wait = WaitForDialogWithControl(program_.Id(), IDC_WAIT_ANIMATION, 20000);

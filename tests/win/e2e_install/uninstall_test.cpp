@@ -13,6 +13,8 @@
 #include "install/package_digest.h"
 #include "install/uninstall_record.h"
 #include "support/program_texts.h"
+#include "support/scratch_folder.h"
+#include "support/uninstall_keys.h"
 #include "support/zip_builder.h"
 #include "unattended_fixture.h"
 
@@ -20,32 +22,15 @@ namespace {
 
 using namespace harness;
 
-constexpr const char* EntryKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ludra47";
 constexpr const char* Uninstaller = "C:\\LUDRA\\LDUNINST.EXE";
 constexpr DWORD CleanupBoundMs = 10000;
 
-// A value of the entry as text (a DWORD in decimal), "(none)" when it is not there.
 std::string EntryValue(const char* name) {
-    char text[512] = {};
-    DWORD size = sizeof text - 1;
-    DWORD type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, EntryKey, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) !=
-        ERROR_SUCCESS)
-        return "(none)";
-    if (type == REG_DWORD) {
-        DWORD number = 0;
-        std::memcpy(&number, text, sizeof number);
-        return "dword:" + std::to_string(number);
-    }
-    return text;
+    return UninstallValue("Ludra47", name);
 }
 
 bool EntryExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, EntryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    return UninstallEntryExists("Ludra47");
 }
 
 class Removal : public Unattended {
@@ -67,15 +52,15 @@ TEST_F(Removal, TheInstallationIsListedAndItsQuietUninstallStringRemovesIt) {
     GetLocalTime(&today);
     char date[16];
     std::snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
-    EXPECT_EQ("Ludra 4.7", EntryValue("DisplayName"));
-    EXPECT_EQ("4.7", EntryValue("DisplayVersion"));
-    EXPECT_EQ("Ludra", EntryValue("Publisher"));
-    EXPECT_EQ("C:\\LUDRA", EntryValue("InstallLocation"));
-    EXPECT_EQ("C:\\LUDRA\\LUDRA.EXE,0", EntryValue("DisplayIcon"));
-    EXPECT_EQ("\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL", EntryValue("UninstallString"));
-    EXPECT_EQ("dword:1", EntryValue("NoModify"));
-    EXPECT_EQ("dword:1", EntryValue("NoRepair"));
-    EXPECT_EQ(date, EntryValue("InstallDate"));
+    EXPECT_EQ("1:Ludra 4.7", EntryValue("DisplayName"));
+    EXPECT_EQ("1:4.7", EntryValue("DisplayVersion"));
+    EXPECT_EQ("1:Ludra", EntryValue("Publisher"));
+    EXPECT_EQ("1:C:\\LUDRA", EntryValue("InstallLocation"));
+    EXPECT_EQ("1:C:\\LUDRA\\LUDRA.EXE,0", EntryValue("DisplayIcon"));
+    EXPECT_EQ("1:\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL", EntryValue("UninstallString"));
+    EXPECT_EQ("4:1", EntryValue("NoModify"));
+    EXPECT_EQ("4:1", EntryValue("NoRepair"));
+    EXPECT_EQ(std::string("1:") + date, EntryValue("InstallDate"));
     // The record holds LUDRA.INI as configured, the shortcut and the group.
     const std::string text = ReadWholeFile("C:\\LUDRA\\LDUNINST.DAT");
     UninstallRecord record;
@@ -91,20 +76,18 @@ TEST_F(Removal, TheInstallationIsListedAndItsQuietUninstallStringRemovesIt) {
         iniRecorded = iniRecorded || std::string(file.path.data()) == "LUDRA.INI";
     }
     EXPECT_TRUE(iniRecorded);
-    EXPECT_EQ("dword:" + std::to_string((bytes + 1023) / 1024), EntryValue("EstimatedSize"));
+    EXPECT_EQ("4:" + std::to_string((bytes + 1023) / 1024), EntryValue("EstimatedSize"));
     EXPECT_EQ(DesktopShortcut(), record.shortcut.data());
     EXPECT_STREQ("Ludra 4.7", record.group.data());
 
     // Run as a deployment tool runs it, its cleanup copy in a temporary folder of the test's.
     const std::string quiet = EntryValue("QuietUninstallString");
-    ASSERT_EQ("\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL /VERYSILENT", quiet);
-    char saved[MAX_PATH] = {};
-    GetEnvironmentVariableA("TMP", saved, sizeof saved);
-    SetEnvironmentVariableA("TMP", (scratch_.path() + "\\").c_str());
+    ASSERT_EQ("1:\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL /VERYSILENT", quiet);
     std::set<std::string> seen;
-    const DWORD exitCode = Run(quiet.substr(quiet.find("\" ") + 2), &seen, Uninstaller);
-    SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
-    EXPECT_EQ(0u, exitCode);
+    {
+        TemporaryFolder temporary(scratch_.path());
+        EXPECT_EQ(0u, Run(quiet.substr(quiet.find("\" ") + 2), &seen, Uninstaller));
+    }
     EXPECT_TRUE(seen.empty()) << *seen.begin();
     EXPECT_TRUE(FolderGoneSoon()) << "left in the folder: " << ListFolder("C:\\LUDRA").size() << " entries";
     EXPECT_FALSE(FileExists(DesktopShortcut()));

@@ -16,19 +16,6 @@
 
 namespace {
 
-// The temporary folder of this process pointed at a scratch folder, and back.
-class TemporaryFolder {
-public:
-    explicit TemporaryFolder(const std::string& folder) {
-        GetEnvironmentVariableA("TMP", saved_, sizeof saved_);
-        SetEnvironmentVariableA("TMP", (folder + "\\").c_str());
-    }
-    ~TemporaryFolder() { SetEnvironmentVariableA("TMP", saved_[0] ? saved_ : nullptr); }
-
-private:
-    char saved_[MAX_PATH] = {};
-};
-
 TEST(SetupLog, LinesCarryTheTimeAndTheTrailAndANamedLogIsReplaced) {
     ScratchFolder scratch("setup-log");
     const std::string path = scratch / "install.log";

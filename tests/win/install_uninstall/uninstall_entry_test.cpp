@@ -13,31 +13,15 @@
 #include "install/uninstall_entry.h"
 #include "support/files.h"
 #include "support/scratch_folder.h"
+#include "support/uninstall_keys.h"
 
 namespace {
 
-const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 // No Ludra47 key before or after a test: the tests share one Wine prefix.
 struct EntryKeys {
-    EntryKeys() { DeleteAll(); }
-    ~EntryKeys() { DeleteAll(); }
-    static void DeleteAll() {
-        for (const char* name : {"Ludra47", "Ludra47 (2)", "Ludra47 (3)"})
-            RegDeleteKeyA(HKEY_CURRENT_USER, (UninstallKey + name).c_str());
-    }
+    EntryKeys() { DeleteUninstallEntries(); }
+    ~EntryKeys() { DeleteUninstallEntries(); }
 };
-
-// "<type>:<text or number>", or "missing".
-std::string Value(const char* key, const char* name) {
-    char data[1024] = {};
-    DWORD type = 0, size = sizeof data;
-    if (RegGetValueA(HKEY_CURRENT_USER, (UninstallKey + key).c_str(), name, RRF_RT_ANY, &type, data, &size))
-        return "missing";
-    DWORD number = 0;
-    std::memcpy(&number, data, sizeof number);
-    return std::to_string(type) + ":" + (type == REG_DWORD ? std::to_string(number) : std::string(data));
-}
 
 std::string Register(const std::string& folder, uint64_t bytes = 0) {
     char name[UninstallKeyNameSize] = {};
@@ -56,7 +40,7 @@ TEST(UninstallEntry, AFirstEntryHoldsEveryValueAndGoesWithItsFolder) {
     for (const char* name :
          {"DisplayName", "DisplayVersion", "Publisher", "InstallLocation", "DisplayIcon", "UninstallString",
           "QuietUninstallString", "NoModify", "NoRepair", "EstimatedSize", "InstallDate"})
-        values += Value("Ludra47", name) + "|";
+        values += UninstallValue("Ludra47", name) + "|";
     EXPECT_EQ(values, "1:Ludra 4.7|1:4.7|1:Ludra|1:C:\\L|1:C:\\L\\LUDRA.EXE,0|1:\"C:\\L\\LDUNINST.EXE\" /UNINSTALL|"
                       "1:\"C:\\L\\LDUNINST.EXE\" /UNINSTALL /VERYSILENT|4:1|4:1|4:2|1:" +
                           std::string(today) + "|");
@@ -65,15 +49,16 @@ TEST(UninstallEntry, AFirstEntryHoldsEveryValueAndGoesWithItsFolder) {
         {0, "4:0"}, {1024, "4:1"}, {0xFFFFFFFFull * 1024 + 1, "4:4294967295"}, {UINT64_MAX, "4:4294967295"}};
     for (const auto& [bytes, kb] : sizes) {
         EXPECT_EQ(Register("c:\\l", bytes), "Ludra47");
-        EXPECT_EQ(Value("Ludra47", "EstimatedSize"), kb) << bytes;
+        EXPECT_EQ(UninstallValue("Ludra47", "EstimatedSize"), kb) << bytes;
     }
     EXPECT_TRUE(RemoveUninstallEntry("c:\\L"));
-    EXPECT_EQ(Value("Ludra47", "DisplayName"), "missing");
+    EXPECT_EQ(UninstallValue("Ludra47", "DisplayName"), "missing");
     EXPECT_TRUE(RemoveUninstallEntry("c:\\L")) << "nothing left is not a failure";
     const std::string longest(MAX_PATH - 1, 'x');
     EXPECT_EQ(Register(longest + "x"), "failed 206");
     ASSERT_EQ(Register(longest), "Ludra47");
-    EXPECT_EQ(Value("Ludra47", "QuietUninstallString"), "1:\"" + longest + "\\LDUNINST.EXE\" /UNINSTALL /VERYSILENT");
+    EXPECT_EQ(UninstallValue("Ludra47", "QuietUninstallString"),
+              "1:\"" + longest + "\\LDUNINST.EXE\" /UNINSTALL /VERYSILENT");
 }
 
 TEST(UninstallEntry, EachFolderKeepsOneKeyAndAGoneInstallationsKeyIsTakenOverClean) {
@@ -83,23 +68,23 @@ TEST(UninstallEntry, EachFolderKeepsOneKeyAndAGoneInstallationsKeyIsTakenOverCle
         ASSERT_TRUE(WriteWholeFile(*folder / "LDUNINST.EXE", "MZ"));
     EXPECT_EQ(Register(one.path()), "Ludra47");
     EXPECT_EQ(Register(two.path()), "Ludra47 (2)");
-    EXPECT_EQ(Value("Ludra47 (2)", "DisplayName"), "1:Ludra 4.7 (" + two.path() + ")");
+    EXPECT_EQ(UninstallValue("Ludra47 (2)", "DisplayName"), "1:Ludra 4.7 (" + two.path() + ")");
     // The second folder deleted by hand, its key with a value the new owner must not inherit.
     ASSERT_TRUE(DeleteFileA((two / "LDUNINST.EXE").c_str()));
-    RegSetKeyValueA(HKEY_CURRENT_USER, (UninstallKey + "Ludra47 (2)").c_str(), "Comments", REG_SZ, "old", 4);
+    RegSetKeyValueA(HKEY_CURRENT_USER, UninstallEntryKey("Ludra47 (2)").c_str(), "Comments", REG_SZ, "old", 4);
     EXPECT_EQ(Register(three.path()), "Ludra47 (2)");
-    EXPECT_EQ(Value("Ludra47 (2)", "InstallLocation"), "1:" + three.path());
-    EXPECT_EQ(Value("Ludra47 (2)", "Comments"), "missing");
+    EXPECT_EQ(UninstallValue("Ludra47 (2)", "InstallLocation"), "1:" + three.path());
+    EXPECT_EQ(UninstallValue("Ludra47 (2)", "Comments"), "missing");
     // With the first key gone, the third folder keeps its own key rather than showing twice.
     EXPECT_TRUE(RemoveUninstallEntry(one.path().c_str()));
-    EXPECT_EQ(Value("Ludra47", "DisplayName"), "missing");
+    EXPECT_EQ(UninstallValue("Ludra47", "DisplayName"), "missing");
     EXPECT_EQ(Register(three.path()), "Ludra47 (2)");
     // A key without InstallLocation belongs to nobody.
-    RegSetKeyValueA(HKEY_CURRENT_USER, (UninstallKey + "Ludra47").c_str(), "DisplayName", REG_SZ, "x", 2);
+    RegSetKeyValueA(HKEY_CURRENT_USER, UninstallEntryKey("Ludra47").c_str(), "DisplayName", REG_SZ, "x", 2);
     EXPECT_EQ(Register(one.path()), "Ludra47");
     EXPECT_TRUE(RemoveUninstallEntry(three.path().c_str()));
-    EXPECT_EQ(Value("Ludra47 (2)", "DisplayName"), "missing");
-    EXPECT_EQ(Value("Ludra47", "InstallLocation"), "1:" + one.path());
+    EXPECT_EQ(UninstallValue("Ludra47 (2)", "DisplayName"), "missing");
+    EXPECT_EQ(UninstallValue("Ludra47", "InstallLocation"), "1:" + one.path());
 }
 
 } // namespace
