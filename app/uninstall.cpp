@@ -103,6 +103,18 @@ void DeleteProgramGroup(const char* group) {
     DestroyWindow(window);
 }
 
+// The copy of an earlier removal may still be running for a moment after its work is done: its
+// file is replaced once it has ended.
+bool CopyOverEndingCleanup(const char* program, const char* copy) {
+    const ULONGLONG start = GetTickCount64();
+    while (!CopyFileA(program, copy, FALSE)) {
+        if (GetTickCount64() - start >= ProgramDeleteBoundMs)
+            return false;
+        Sleep(RetryPauseMs);
+    }
+    return true;
+}
+
 // A copy of the program in the temporary folder, which deletes LDUNINST.EXE once this process has
 // ended: a running program cannot delete its own file. The copy has a fixed name, so that at most
 // one stays behind.
@@ -113,7 +125,7 @@ bool StartCleanupCopy(const char* folder) {
     const DWORD length = GetTempPathA(sizeof temporary, temporary);
     if (!RunningProgramPath(program, sizeof program) || length == 0 || length >= sizeof temporary ||
         std::snprintf(copy, sizeof copy, "%s%s", temporary, CleanupProgramName) >= static_cast<int>(sizeof copy) ||
-        !CopyFileA(program, copy, FALSE))
+        !CopyOverEndingCleanup(program, copy))
         return false;
     HANDLE self = nullptr;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0))

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -85,8 +86,19 @@ TEST_F(Removal, TheInstallationIsListedAndItsQuietUninstallStringRemovesIt) {
     ASSERT_EQ("1:\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL /VERYSILENT", quiet);
     std::set<std::string> seen;
     {
+        // An earlier removal's copy is still ending: its file is busy for a moment when this removal,
+        // its entry just removed, makes its own copy.
+        const std::string earlier = scratch_ / "Ludra47 Uninstall.exe";
+        ASSERT_TRUE(WriteWholeFile(earlier, "MZ"));
+        HANDLE busy = CreateFileA(earlier.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::thread ending([busy] {
+            WaitUntil([] { return !EntryExists(); }, UnattendedRunTimeoutMs);
+            Sleep(300);
+            CloseHandle(busy);
+        });
         TemporaryFolder temporary(scratch_.path());
         EXPECT_EQ(0u, Run(quiet.substr(quiet.find("\" ") + 2), &seen, Uninstaller));
+        ending.join();
     }
     EXPECT_TRUE(seen.empty()) << *seen.begin();
     EXPECT_TRUE(FolderGoneSoon()) << "left in the folder: " << ListFolder("C:\\LUDRA").size() << " entries";
