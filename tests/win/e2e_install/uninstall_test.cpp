@@ -49,19 +49,9 @@ protected:
 };
 
 TEST_F(Removal, TheInstallationIsListedAndItsQuietUninstallStringRemovesIt) {
-    SYSTEMTIME today;
-    GetLocalTime(&today);
-    char date[16];
-    std::snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    // The entry's every value is the entry unit's test; here what the installation gives it.
     EXPECT_EQ("1:Ludra 4.7", EntryValue("DisplayName"));
-    EXPECT_EQ("1:4.7", EntryValue("DisplayVersion"));
-    EXPECT_EQ("1:Ludra", EntryValue("Publisher"));
     EXPECT_EQ("1:C:\\LUDRA", EntryValue("InstallLocation"));
-    EXPECT_EQ("1:C:\\LUDRA\\LUDRA.EXE,0", EntryValue("DisplayIcon"));
-    EXPECT_EQ("1:\"C:\\LUDRA\\LDUNINST.EXE\" /UNINSTALL", EntryValue("UninstallString"));
-    EXPECT_EQ("4:1", EntryValue("NoModify"));
-    EXPECT_EQ("4:1", EntryValue("NoRepair"));
-    EXPECT_EQ(std::string("1:") + date, EntryValue("InstallDate"));
     // The record holds LUDRA.INI as configured, the shortcut and the group.
     const std::string text = ReadWholeFile("C:\\LUDRA\\LDUNINST.DAT");
     UninstallRecord record;
